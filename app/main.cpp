@@ -1,0 +1,15 @@
+#include "mainwindow.h"
+#include "stylesheets.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    QApplication app(argc, argv);
+    app.setStyleSheet(QString::fromLatin1(StyleSheets::application));
+    MainWindow window;
+    window.resize(1000, 800);
+    window.show();
+    return app.exec();
+}

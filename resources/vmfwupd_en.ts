@@ -1,0 +1,261 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>Discovery</name>
+    <message>
+        <source>Discovery Complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No base stations found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Starting Discovery for Velmora Units</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>IpBaseCtrl</name>
+    <message>
+        <source>CRC error in file</source>
+        <translation>CRC error in uploaded file. Please close this application and start again</translation>
+    </message>
+    <message>
+        <source>Erase</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Erasing Flash (1/5)</source>
+        <translation>Erasing Flash</translation>
+    </message>
+    <message>
+        <source>ERROR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Idle</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rebooting (5/5)</source>
+        <translation>Rebooting</translation>
+    </message>
+    <message>
+        <source>Success</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgrade done</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgrade Success</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upload</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upload Complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upload Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upload Error occurred. Pls Try Again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verification Success</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verification Success. New Firmware Available</source>
+        <translation>Upload ok, upgrade will start</translation>
+    </message>
+    <message>
+        <source>Verify Erased (2/5)</source>
+        <translation>Verify Erase</translation>
+    </message>
+    <message>
+        <source>Verify Flash (2/5)</source>
+        <translation>Verify Erase</translation>
+    </message>
+    <message>
+        <source>Verify Write (4/5)</source>
+        <translation>Verfiy Write</translation>
+    </message>
+    <message>
+        <source>Writing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Writing Flash (3/5)</source>
+        <translation>Writing Flash</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Browse</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CRC error in file</source>
+        <translation>CRC error in uploaded file. Please close this application and start again.</translation>
+    </message>
+    <message>
+        <source>Erasing Flash (1/5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Find my Velmora</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Idle</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Information Text Placeholder</source>
+        <translation>This application updates the software of your Velmora base station and bracelet. The update does not change the seizure-detection algorithms; it only gives you access to the new Velmora portal.
+
+1. To find your Velmora, the base station must be connected to your router with an Ethernet cable, and the computer running this application must be connected (wirelessly) to the same network. Then click the &apos;Find my Velmora&apos; button.
+
+If your Velmora is not found, check the previous step, close the &apos;Velmora Updater&apos; application, open it again and try once more. If it is still not found, switch off the firewall of your computer for a moment, or restart your computer, and try again.
+
+2. Once your Velmora is found, the window shows its MAC address, its current software version and the IP address it was given. Make sure the bracelet is switched on and lies on its charger, within 3 meters of the base station. After the update, the base station updates the bracelet wirelessly where needed.
+
+3. Click the ‘Update firmware’ button. The update takes a few minutes, and you will be told when your Velmora is up to date. The new software version then reads 143 20210125 V14.3.
+
+Need help? Please contact our helpdesk:
+helpdesk@velmora.example
++31 (0)20 555 0100</translation>
+    </message>
+    <message>
+        <source>Ip Address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mac Address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Velmora BaseStation</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Velmora Firmware File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rebooting (5/5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select Firmware File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set Default Configuration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Software Version</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Success</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Success, all done</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The basestation %1 could not be reached</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The bracelet is switched on, connected to a charger and within 3 meters of the base station.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The firmware file %1 was not found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This Velmora is up to date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update Firmware</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgrade in Progress. Do not power off the base station!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verification Success</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verification Success. New Firmware Available</source>
+        <translation>Firmware successfully uploaded. Upgrade will start.</translation>
+    </message>
+    <message>
+        <source>Verify Erased (2/5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verify Flash (2/5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verify Write (4/5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wait</source>
+        <translation>Wait</translation>
+    </message>
+    <message>
+        <source>wait for base</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Writing Flash (3/5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+</TS>

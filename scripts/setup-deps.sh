@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages vmfwupd needs to build, test and run, skipping what is already there.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config
+    qtbase5-dev qttools5-dev-tools qttools5-dev
+    libcpp-httplib-dev
+    xvfb x11-utils imagemagick fonts-dejavu-core
+    iproute2 util-linux
+    dpkg-dev desktop-file-utils file
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+    if [[ $(id -u) -ne 0 ]]; then
+        echo "setup-deps: missing packages: ${missing[*]}; run as root (or sudo) to install them" >&2
+        exit 1
+    fi
+    echo "setup-deps: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Qt draws no text and warns about nothing when no font is found: fail here instead.
+fc-match sans-serif >/dev/null || { echo "setup-deps: no sans-serif font available" >&2; exit 1; }

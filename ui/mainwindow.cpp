@@ -1,0 +1,249 @@
+#include "mainwindow.h"
+
+#include "discovery.h"
+#include "ipbasectrl.h"
+#include "stylesheets.h"
+#include "ui_mainwindow.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QJsonDocument>
+#include <QMessageBox>
+#include <QSpacerItem>
+#include <QTimer>
+
+namespace {
+
+constexpr int workflowTickMs = 2000;
+// Debug mode opens on the click after this many clicks on the owl.
+constexpr int debugClickThreshold = 4;
+constexpr char firmwareFileName[] = "vmlinuz20210125_v143";
+constexpr int helpBoxMinWidth = 1000;
+
+void applyStyleSheet(std::initializer_list<QWidget *> widgets, const char *sheet)
+{
+    for (QWidget *widget : widgets)
+        widget->setStyleSheet(QString::fromLatin1(sheet));
+}
+
+void setAllVisible(std::initializer_list<QWidget *> widgets, bool visible)
+{
+    for (QWidget *widget : widgets)
+        widget->setVisible(visible);
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+    QMainWindow::setStyleSheet(QString::fromLatin1(StyleSheets::window));
+    releaseDate = QStringLiteral("2021-01-26");
+    ui->mainToolBar->hide();
+    setWindowTitle(QStringLiteral("Velmora Updater ") + releaseDate);
+    firmwareVersion = QStringLiteral("V14.3");
+    ui->lineEditFirmware->setText(QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                                  + QLatin1String(firmwareFileName));
+    updateState = 0;
+
+    QFont font = ui->pushButtonBrowse->font();
+    font.setPointSize(12);
+    QApplication::setFont(font);
+    font.setPointSize(16);
+    ui->labelWarning->setFont(font);
+
+    ui->labelWarning->setWordWrap(true);
+    ui->labelStatus->setWordWrap(true);
+    ui->labelFound->setWordWrap(true);
+
+    discovery = new Discovery(this);
+    baseCtrl = new IpBaseCtrl(this);
+
+    applyStyleSheet({ui->pushButtonEN, ui->pushButtonNL, ui->pushButtonBrowse, ui->pushButtonUpdate,
+                   ui->pushButtonDevSearch, ui->pushButtonDefaultCfg, ui->pushButtonInfo},
+                  StyleSheets::button);
+    applyStyleSheet({ui->comboBoxIp}, StyleSheets::addressBox);
+    applyStyleSheet({ui->labelMacAddr, ui->labelDeviceStatus, ui->labelModFwVersion}, StyleSheets::valueLabel);
+    applyStyleSheet({ui->progressBar, ui->progressBarTotal}, StyleSheets::progressBar);
+    applyStyleSheet({ui->pushButtonOwl}, StyleSheets::owlButton);
+    applyStyleSheet({ui->labelMacId, ui->labelSwVer, ui->labelIpAd, ui->labelFw, ui->labelModClose, ui->labelProg,
+                   ui->labelWarning, ui->labelStatus},
+                  StyleSheets::captionLabel);
+    applyStyleSheet({ui->statusBar}, StyleSheets::statusBar);
+
+    // Version, MAC and status texts come from the network: never let a label read them as rich text.
+    for (QLabel *label : {ui->labelMacAddr, ui->labelDeviceStatus, ui->labelStatus})
+        label->setTextFormat(Qt::PlainText);
+
+    ui->labelModClose->setWordWrap(true);
+
+    setAllVisible({ui->labelModFwVersion, ui->pushButtonDefaultCfg, ui->pushButtonBrowse, ui->lineEditFirmware,
+                ui->labelFw, ui->checkBoxNoReboot},
+               false);
+
+    ui->buttonGroupLang->setId(ui->pushButtonEN, 0);
+    ui->buttonGroupLang->setId(ui->pushButtonNL, 1);
+
+    showDeviceInfo(false);
+    showModuleCheck(false);
+    checkModule(false);
+
+    connect(ui->pushButtonBrowse, &QPushButton::clicked, this, &MainWindow::fileBrowse);
+    connect(ui->pushButtonUpdate, &QPushButton::clicked, this, &MainWindow::updateFirmware);
+    connect(ui->pushButtonDevSearch, &QPushButton::clicked, discovery, &Discovery::start);
+    connect(ui->pushButtonDefaultCfg, &QPushButton::clicked, this, &MainWindow::setDefaultConfig);
+    connect(ui->checkBoxModClose, &QCheckBox::clicked, this, &MainWindow::checkModule);
+    connect(ui->pushButtonInfo, &QPushButton::clicked, this, &MainWindow::showInfo);
+    connect(ui->pushButtonOwl, &QPushButton::clicked, this, &MainWindow::enableCustom);
+    connect(ui->buttonGroupLang, &QButtonGroup::idClicked, this, &MainWindow::switchLang);
+    connect(discovery, &Discovery::discoverReady, this, &MainWindow::discoverReady);
+    connect(discovery, &Discovery::statusUpd, this, &MainWindow::statusUpd);
+    connect(baseCtrl, &IpBaseCtrl::statusUpd, this, &MainWindow::statusUpd);
+    connect(baseCtrl, &IpBaseCtrl::progressUpd, this, &MainWindow::progressUpd);
+    connect(baseCtrl, &IpBaseCtrl::deviceStat, this, &MainWindow::deviceStat);
+
+    timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &MainWindow::timerCheck);
+    timer->start(workflowTickMs);
+
+    debugClicks = 0;
+    uploadDone = false;
+    updateRequested = false;
+    upgradeDone = false;
+    baseAvailable = false;
+    updateFailed = false;
+
+    switchLang(0);
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::fileBrowse()
+{
+    const QString path = QFileDialog::getOpenFileName(this, tr("Select Firmware File"));
+    if (path.isEmpty())
+        return;
+    ui->lineEditFirmware->setText(QDir(QStringLiteral(".")).relativeFilePath(path));
+}
+
+void MainWindow::discoverReady(QVector<QString> units)
+{
+    showDeviceInfo(true);
+    QString mac;
+    if (!units.isEmpty()) {
+        ui->comboBoxIp->clear();
+        for (const QString &unit : units) {
+            qDebug() << "unitlist IP=" << unit;
+            mac = unit.left(17);
+            const QString rest = unit.mid(49);
+            ui->comboBoxIp->addItem(rest.left(rest.indexOf(QLatin1Char('/'))));
+        }
+        ui->comboBoxIp->setCurrentIndex(0);
+    }
+    baseCtrl->requestGetVersion(ui->comboBoxIp->currentText());
+    ui->labelMacAddr->setText(mac);
+}
+
+void MainWindow::setDefaultConfig()
+{
+    baseCtrl->requestSetDefaultConfig(ui->comboBoxIp->currentText());
+}
+
+void MainWindow::checkModule(bool en)
+{
+    setAllVisible({ui->pushButtonUpdate, ui->labelProg, ui->progressBar, ui->progressBarTotal, ui->labelStatus}, en);
+}
+
+void MainWindow::showInfo()
+{
+    QMessageBox box;
+    box.setWindowTitle(tr("Velmora Updater Help"));
+    box.setText(tr("Information Text Placeholder"));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setIcon(QMessageBox::Information);
+    box.setStyleSheet(QString::fromLatin1(StyleSheets::captionLabel));
+    // A message box sizes itself to its text; a wide empty row gives the help text room to breathe.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        grid->addItem(new QSpacerItem(helpBoxMinWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    box.exec();
+}
+
+void MainWindow::statusUpd(QString txt)
+{
+    ui->statusBar->showMessage(txt);
+}
+
+void MainWindow::cfgJsonUpd(QByteArray data)
+{
+    // The configuration is only checked for being readable; nothing of it is shown yet.
+    const QJsonDocument config = QJsonDocument::fromJson(data);
+    Q_UNUSED(config)
+}
+
+void MainWindow::deviceStat(QString msg, QString mac)
+{
+    ui->labelDeviceStatus->setText(msg);
+    if (!mac.isEmpty())
+        ui->labelMacAddr->setText(mac);
+    baseAvailable = true;
+    qDebug() << "deviceStat" << msg << " " << mac << " " << updateState;
+    if (msg.contains(firmwareVersion) && updateState == 0)
+        ui->labelWarning->setText(tr("This Velmora is up to date"));
+    else
+        showModuleCheck(true);
+}
+
+void MainWindow::enableCustom()
+{
+    if (updateState == 0)
+        ++debugClicks;
+    if (debugClicks <= debugClickThreshold)
+        return;
+    showDeviceInfo(true);
+    showModuleCheck(true);
+    setAllVisible({ui->pushButtonDefaultCfg, ui->pushButtonBrowse, ui->lineEditFirmware, ui->labelFw,
+                ui->checkBoxNoReboot},
+               true);
+    ui->labelWarning->setText(QStringLiteral("You have entered debug mode. Hope you know what you are doing. "
+                                             "Otherwise restart application please."));
+}
+
+void MainWindow::switchLang(int id)
+{
+    const QString code = id == 0 ? QStringLiteral("en") : QStringLiteral("nl");
+    const QString catalog = QStringLiteral("vmfwupd_") + code;
+    // A catalog that does not load leaves the translator empty: the source texts show.
+    if (!translator.load(catalog, QStringLiteral(":/")))
+        qDebug() << "Catalog not loaded" << catalog;
+    QCoreApplication::installTranslator(&translator);
+    ui->retranslateUi(this);
+    qDebug() << "Selected Lang" << id << " file " << catalog;
+    setWindowTitle(windowTitle() + QLatin1Char(' ') + releaseDate);
+}
+
+void MainWindow::showDeviceInfo(bool visible)
+{
+    setAllVisible({ui->labelMacId, ui->labelIpAd, ui->labelSwVer, ui->labelMacAddr, ui->labelDeviceStatus,
+                ui->comboBoxIp},
+               visible);
+}
+
+void MainWindow::showModuleCheck(bool visible)
+{
+    setAllVisible({ui->labelModClose, ui->checkBoxModClose}, visible);
+    if (!visible) {
+        ui->checkBoxModClose->setChecked(false);
+        checkModule(false);
+    }
+}

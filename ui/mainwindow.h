@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QTranslator>
+#include <QVector>
+
+class Discovery;
+class IpBaseCtrl;
+class QTimer;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The updater's only window: finds a station, shows what it runs and carries one update through.
+// The update itself is a state machine stepped by a 2 s timer (updateworkflow.cpp).
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+private slots:
+    void fileBrowse();
+    void discoverReady(QVector<QString> units);
+    void updateFirmware();
+    void btnTest();
+    void setDefaultConfig();
+    void checkModule(bool en);
+    void showInfo();
+    void progressUpd(int p, int q, QString src, QString msg, int stat);
+    void statusUpd(QString txt);
+    void cfgJsonUpd(QByteArray data);
+    void timerCheck();
+    void deviceStat(QString msg, QString mac);
+    void enableCustom();
+    void switchLang(int id);
+
+private:
+    void showDeviceInfo(bool visible);
+    void showModuleCheck(bool visible);
+    void enableControls(bool enable);
+    void startUpload();
+    void finishUpdate();
+
+    Ui::MainWindow *ui;
+    QString releaseDate;
+    QString firmwareVersion;
+    QTranslator translator;
+    Discovery *discovery;
+    IpBaseCtrl *baseCtrl;
+    QTimer *timer;
+    int debugClicks = 0;
+    int updateState = 0;
+    bool uploadDone = false;
+    bool updateRequested = false;
+    bool upgradeDone = false;
+    bool baseAvailable = false;
+    bool updateFailed = false;
+    int waitCount = 0;
+    int verifyCount = 0;
+    QString lastAddr;
+};

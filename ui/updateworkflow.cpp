@@ -1,0 +1,226 @@
+// The update sequence of MainWindow: a state machine stepped once per timer tick. The controller only
+// answers single requests; all pacing and waiting lives here, counted in ticks.
+
+#include "mainwindow.h"
+
+#include "ipbasectrl.h"
+#include "ui_mainwindow.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+enum UpdateState {
+    Idle = 0,
+    WaitForBase = 1,
+    Uploading = 4,
+    VerifyUpload = 5,
+    Upgrading = 6,
+    WaitForRestart = 8,
+};
+
+constexpr int waitTicks = 25;
+constexpr int progressPerWaitTick = 4;
+constexpr int verifyPolls = 5;
+constexpr int stepCount = 7;
+
+enum ReportStatus {
+    UploadComplete = 1,
+    UpgradeFinished = 3,
+    ReportError = 4,
+};
+
+// Texts from the controller arrive translated in its own context; a second lookup here lets the window's
+// catalog word them its own way, and leaves them unchanged where it has no entry.
+QString translated(const QString &text)
+{
+    return QCoreApplication::translate("MainWindow", text.toUtf8().constData());
+}
+
+} // namespace
+
+void MainWindow::updateFirmware()
+{
+    if (!baseAvailable) {
+        QMessageBox::critical(nullptr, tr("Velmora BaseStation"),
+                              tr("The basestation %1 could not be reached").arg(ui->comboBoxIp->currentText()),
+                              QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
+    const QString path = ui->lineEditFirmware->text();
+    if (QFileInfo::exists(path)) {
+        updateRequested = true;
+        return;
+    }
+    QMessageBox::critical(nullptr, tr("Velmora Firmware File"), tr("The firmware file %1 was not found").arg(path),
+                          QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+void MainWindow::btnTest()
+{
+    baseCtrl->requestFwUpgStatus(ui->comboBoxIp->currentText());
+}
+
+void MainWindow::timerCheck()
+{
+    const QString addr = ui->comboBoxIp->currentText();
+    const QString file = ui->lineEditFirmware->text();
+    bool startUpg = false;
+    bool checkUpl = false;
+    bool checkUpg = false;
+    bool checkAvail = false;
+
+    if (addr != lastAddr) {
+        ui->labelDeviceStatus->setText(QString());
+        baseCtrl->requestGetVersion(addr);
+        lastAddr = addr;
+    }
+
+    if (updateFailed) {
+        finishUpdate();
+        updateState = Idle;
+        upgradeDone = false;
+        showModuleCheck(false);
+        baseAvailable = false;
+        updateFailed = false;
+    }
+
+    switch (updateState) {
+    case Idle:
+        if (!baseAvailable)
+            baseCtrl->requestGetVersion(addr);
+        if (updateRequested) {
+            enableControls(false);
+            updateRequested = false;
+            if (ui->checkBoxNoReboot->isChecked()) {
+                waitCount = 0;
+                baseAvailable = true;
+                qDebug() << "Skipping Base Reboot, wait for ready";
+            } else {
+                waitCount = waitTicks;
+                baseAvailable = false;
+                baseCtrl->requestDoReboot(addr);
+                qDebug() << "Base Reboot, wait for ready";
+            }
+            updateState = WaitForBase;
+        }
+        break;
+    case WaitForBase:
+        if (waitCount > 0) {
+            --waitCount;
+            progressUpd((waitTicks - waitCount) * progressPerWaitTick, 0, tr("Wait"), tr("wait for base"), 0);
+        } else if (baseAvailable) {
+            uploadDone = false;
+            startUpload();
+            qDebug() << "Base Available, upload file";
+            checkAvail = true;
+            updateState = Uploading;
+        } else {
+            checkAvail = true;
+        }
+        break;
+    case Uploading:
+        if (uploadDone) {
+            uploadDone = false;
+            upgradeDone = false;
+            verifyCount = verifyPolls;
+            updateState = VerifyUpload;
+        }
+        break;
+    case VerifyUpload:
+        --verifyCount;
+        checkUpl = true;
+        if (verifyCount < 0) {
+            startUpg = true;
+            updateState = Upgrading;
+        }
+        break;
+    case Upgrading:
+        checkUpg = true;
+        if (upgradeDone) {
+            waitCount = waitTicks;
+            upgradeDone = false;
+            updateState = WaitForRestart;
+        }
+        break;
+    case WaitForRestart:
+        // Counts down two per tick, so the restart wait is about half as long as the first one.
+        if (waitCount - 1 > 0) {
+            waitCount -= 2;
+            progressUpd((waitTicks - waitCount) * progressPerWaitTick, stepCount - 1, tr("Wait"),
+                        tr("wait for base"), 0);
+        } else {
+            --waitCount;
+            finishUpdate();
+            updateState = Idle;
+            showModuleCheck(false);
+            baseAvailable = false;
+            ui->statusBar->showMessage(tr("Success, all done"));
+        }
+        break;
+    default:
+        break;
+    }
+
+    qDebug() << "State " << updateState << " startUpg " << startUpg << " checkUpl " << checkUpl << " checkUpg"
+             << checkUpg << " checkAvail " << checkAvail;
+
+    if (startUpg)
+        baseCtrl->requestFirmwareUpgrade(addr, file);
+    if (checkUpl)
+        baseCtrl->requestFwUploadStatus(addr);
+    if (checkUpg)
+        baseCtrl->requestFwUpgStatus(addr);
+    if (checkAvail)
+        baseCtrl->requestGetVersion(addr);
+}
+
+void MainWindow::progressUpd(int p, int q, QString src, QString msg, int stat)
+{
+    switch (stat) {
+    case UploadComplete:
+        uploadDone = true;
+        break;
+    case UpgradeFinished:
+        upgradeDone = true;
+        finishUpdate();
+        break;
+    case ReportError:
+        updateFailed = true;
+        break;
+    default:
+        break;
+    }
+    ui->progressBar->setValue(p);
+    ui->progressBarTotal->setValue(p + 100 * q);
+    ui->labelStatus->setText(translated(src) + QStringLiteral(" (%1/%2)").arg(q + 1).arg(stepCount));
+    ui->statusBar->showMessage(translated(msg));
+}
+
+void MainWindow::enableControls(bool enable)
+{
+    const std::initializer_list<QWidget *> controls = {ui->pushButtonBrowse, ui->pushButtonDevSearch,
+                                                       ui->pushButtonDefaultCfg, ui->pushButtonUpdate,
+                                                       ui->lineEditFirmware, ui->comboBoxIp};
+    for (QWidget *control : controls)
+        control->setEnabled(enable);
+    ui->labelWarning->setText(enable ? QString() : tr("Upgrade in Progress. Do not power off the base station!"));
+}
+
+void MainWindow::startUpload()
+{
+    baseCtrl->uploadFirmware(ui->comboBoxIp->currentText(), ui->lineEditFirmware->text());
+    uploadDone = false;
+}
+
+void MainWindow::finishUpdate()
+{
+    updateRequested = false;
+    uploadDone = false;
+    lastAddr.clear();
+    qDebug() << "Success, all done";
+    enableControls(true);
+    baseAvailable = false;
+}
