@@ -1,0 +1,362 @@
+#include "stationsim.h"
+#include "windowdriver.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+// What a user sees of the window outside an update: the station found and shown, the language switch, debug
+// mode, the message boxes. Stations are station-sim processes on loopback.
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsWithOnlyTheSearchVisible();
+    void discoveryShowsTheStation_data();
+    void discoveryShowsTheStation();
+    void twoStationsSelectTheFirst();
+    void unitTextAddressForms_data();
+    void unitTextAddressForms();
+    void networkTextsAreShownAsPlainText();
+    void braceletConfirmationShowsUpdateControls();
+    void updateRefusedWithoutStation();
+    void updateRefusedWithoutFirmwareFile();
+    void languageSwitch();
+    void debugModeOpensAfterThreshold();
+    void typedAddressIsAsked();
+    void resetToDefaultsIsReported();
+    void helpBox();
+
+private:
+    bool waitForVersion(WindowDriver &driver, const QString &text);
+};
+
+namespace {
+
+constexpr int debugClicksNeeded = 5;
+
+bool visible(WindowDriver &driver, std::initializer_list<const char *> names, bool expected)
+{
+    for (const char *name : names) {
+        auto *widget = driver.find<QWidget>(name);
+        if (!widget || widget->isVisible() != expected) {
+            qWarning("%s is %s", name, expected ? "hidden" : "shown");
+            return false;
+        }
+    }
+    return true;
+}
+
+const std::initializer_list<const char *> deviceInfo = {"labelMacId", "labelIpAd", "labelSwVer", "labelMacAddr",
+                                                        "labelDeviceStatus", "comboBoxIp"};
+const std::initializer_list<const char *> confirmation = {"labelModClose", "checkBoxModClose"};
+const std::initializer_list<const char *> updateControls = {"pushButtonUpdate", "labelProg", "progressBar",
+                                                            "progressBarTotal", "labelStatus"};
+const std::initializer_list<const char *> serviceControls = {"pushButtonDefaultCfg", "pushButtonBrowse",
+                                                             "lineEditFirmware", "labelFw", "checkBoxNoReboot"};
+
+} // namespace
+
+bool tst_MainWindow::waitForVersion(WindowDriver &driver, const QString &text)
+{
+    auto *label = driver.find<QLabel>("labelDeviceStatus");
+    if (QTest::qWaitFor([&] { return label->text() == text; }, 10000))
+        return true;
+    qWarning() << "version shown:" << label->text() << "expected:" << text;
+    return false;
+}
+
+void tst_MainWindow::startsWithOnlyTheSearchVisible()
+{
+    WindowDriver driver;
+    QCOMPARE(driver.window().windowTitle(), QStringLiteral("Velmora Updater 2021-01-26"));
+    QVERIFY(visible(driver, {"pushButtonEN", "pushButtonNL", "pushButtonDevSearch", "pushButtonInfo",
+                             "pushButtonOwl", "labelWarning", "statusBar"},
+                    true));
+    QVERIFY(visible(driver, deviceInfo, false));
+    QVERIFY(visible(driver, confirmation, false));
+    QVERIFY(visible(driver, updateControls, false));
+    QVERIFY(visible(driver, serviceControls, false));
+    QVERIFY(visible(driver, {"labelModFwVersion", "mainToolBar"}, false));
+    QCOMPARE(driver.find<QLineEdit>("lineEditFirmware")->text(),
+             QCoreApplication::applicationDirPath() + QStringLiteral("/vmlinuz20210125_v143"));
+    QCOMPARE(driver.find<QPushButton>("pushButtonDevSearch")->text(), QStringLiteral("Find my Velmora"));
+    QCOMPARE(QApplication::font().pointSize(), 12);
+    QCOMPARE(driver.find<QLabel>("labelWarning")->font().pointSize(), 16);
+}
+
+void tst_MainWindow::discoveryShowsTheStation_data()
+{
+    QTest::addColumn<QStringList>("simArgs");
+    QTest::addColumn<QString>("shownVersion");
+    QTest::addColumn<bool>("upToDate");
+
+    QTest::newRow("delivered version") << QStringList{"--version", "143 20210125 V14.3"} << "143 20210125 V14.3"
+                                       << true;
+    QTest::newRow("older release") << QStringList{"--version", "143 20201120 V14.2"} << "143 20201120 V14.2"
+                                   << false;
+    QTest::newRow("older generation") << QStringList{"--generation", "v11"} << "v11.x" << false;
+    QTest::newRow("version in lower case") << QStringList{"--version", "143 20210125 v14.3"}
+                                           << "143 20210125 v14.3" << false;
+}
+
+void tst_MainWindow::discoveryShowsTheStation()
+{
+    QFETCH(QStringList, simArgs);
+    QFETCH(QString, shownVersion);
+    QFETCH(bool, upToDate);
+
+    StationSim sim(simArgs << "--mac" << "12:34:56:78:9A:BC");
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    WindowDriver driver;
+    driver.discover(sim.address(), QStringLiteral("AA:BB:CC:DD:EE:FF"));
+
+    QVERIFY(visible(driver, deviceInfo, true));
+    QCOMPARE(driver.find<QComboBox>("comboBoxIp")->currentText(), sim.address());
+    QVERIFY(waitForVersion(driver, shownVersion));
+    QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), QStringLiteral("12:34:56:78:9A:BC"));
+
+    const QString warning = driver.find<QLabel>("labelWarning")->text();
+    if (upToDate) {
+        QCOMPARE(warning, QStringLiteral("This Velmora is up to date"));
+        QVERIFY(visible(driver, confirmation, false));
+    } else {
+        QVERIFY2(warning.isEmpty(), qPrintable(warning));
+        QVERIFY(visible(driver, confirmation, true));
+        QVERIFY2(!driver.find<QCheckBox>("checkBoxModClose")->isChecked(), "the user confirms, not the window");
+    }
+    QVERIFY(visible(driver, updateControls, false));
+}
+
+void tst_MainWindow::twoStationsSelectTheFirst()
+{
+    StationSim first({"--mac", "11:11:11:11:11:11", "--version", "143 20201120 V14.2"});
+    QVERIFY2(first.start(), qPrintable(first.errorString()));
+    WindowDriver driver;
+    const QVector<QString> units{WindowDriver::unitText("AA:AA:AA:AA:AA:AA", first.address()),
+                                 WindowDriver::unitText("BB:BB:BB:BB:BB:BB", QStringLiteral("127.0.0.1:9"))};
+    QMetaObject::invokeMethod(&driver.window(), "discoverReady", Qt::DirectConnection,
+                              Q_ARG(QVector<QString>, units));
+
+    auto *box = driver.find<QComboBox>("comboBoxIp");
+    QCOMPARE(box->count(), 2);
+    QCOMPARE(box->itemText(1), QStringLiteral("127.0.0.1:9"));
+    QCOMPARE(box->currentIndex(), 0);
+    // Until the selected station answers, the MAC shown is the last one listed.
+    QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), QStringLiteral("BB:BB:BB:BB:BB:BB"));
+    QVERIFY(waitForVersion(driver, QStringLiteral("143 20201120 V14.2")));
+    QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), QStringLiteral("11:11:11:11:11:11"));
+
+    QMetaObject::invokeMethod(&driver.window(), "discoverReady", Qt::DirectConnection,
+                              Q_ARG(QVector<QString>, QVector<QString>{units.at(1)}));
+    QCOMPARE(box->count(), 1);
+    QCOMPARE(box->currentText(), QStringLiteral("127.0.0.1:9"));
+}
+
+void tst_MainWindow::unitTextAddressForms_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("mac");
+
+    const QString mac = QStringLiteral("0A:1B:2C:3D:4E:5F");
+    QTest::newRow("address ended by slash") << WindowDriver::unitText(mac, "127.0.0.1:1") << "127.0.0.1:1" << mac;
+    QTest::newRow("no slash: whole rest") << mac + QString(32, QLatin1Char('x')) + "127.0.0.1:2" << "127.0.0.1:2"
+                                          << mac;
+    QTest::newRow("49 characters: empty address") << mac + QString(32, QLatin1Char('x')) << "" << mac;
+    QTest::newRow("short text") << QStringLiteral("0A:1B") << "" << "0A:1B";
+}
+
+void tst_MainWindow::unitTextAddressForms()
+{
+    QFETCH(QString, unit);
+    QFETCH(QString, address);
+    QFETCH(QString, mac);
+    WindowDriver driver;
+    QMetaObject::invokeMethod(&driver.window(), "discoverReady", Qt::DirectConnection,
+                              Q_ARG(QVector<QString>, QVector<QString>{unit}));
+    QCOMPARE(driver.find<QComboBox>("comboBoxIp")->currentText(), address);
+    QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), mac);
+    QVERIFY(driver.settle());
+}
+
+void tst_MainWindow::networkTextsAreShownAsPlainText()
+{
+    const QString markup = QStringLiteral("<b>V14.2</b><img src=\"x\">");
+    StationSim sim({"--version", markup});
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    WindowDriver driver;
+    driver.discover(sim.address());
+    QVERIFY(waitForVersion(driver, markup));
+    for (const char *name : {"labelDeviceStatus", "labelMacAddr", "labelStatus"}) {
+        QCOMPARE(driver.find<QLabel>(name)->textFormat(), Qt::PlainText);
+    }
+}
+
+void tst_MainWindow::braceletConfirmationShowsUpdateControls()
+{
+    StationSim sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    WindowDriver driver;
+    driver.discover(sim.address());
+    auto *check = driver.find<QCheckBox>("checkBoxModClose");
+    QTRY_VERIFY_WITH_TIMEOUT(check->isVisible(), 10000);
+
+    QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(check->width() - 8, check->height() / 2));
+    QVERIFY(check->isChecked());
+    QVERIFY(visible(driver, updateControls, true));
+    QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(check->width() - 8, check->height() / 2));
+    QVERIFY(visible(driver, updateControls, false));
+}
+
+void tst_MainWindow::updateRefusedWithoutStation()
+{
+    WindowDriver driver;
+    driver.clickOwl(debugClicksNeeded);
+    auto *address = driver.find<QComboBox>("comboBoxIp");
+    address->setEditText(QStringLiteral("127.0.0.1:9"));
+
+    WindowDriver::MessageBoxSeen seen;
+    driver.closeNextMessageBox(&seen);
+    QTest::mouseClick(driver.find<QPushButton>("pushButtonUpdate"), Qt::LeftButton);
+    QCOMPARE(seen.title, QStringLiteral("Velmora BaseStation"));
+    QCOMPARE(seen.text, QStringLiteral("The basestation 127.0.0.1:9 could not be reached"));
+    QCOMPARE(seen.buttons, QStringList{QStringLiteral("OK")});
+
+    QVERIFY(driver.tick());
+    QCOMPARE(driver.state(), 0);
+}
+
+void tst_MainWindow::updateRefusedWithoutFirmwareFile()
+{
+    StationSim sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    WindowDriver driver;
+    driver.clickOwl(debugClicksNeeded);
+    driver.find<QLineEdit>("lineEditFirmware")->setText(QStringLiteral("no/such/vmlinuz"));
+    driver.discover(sim.address());
+    QVERIFY(waitForVersion(driver, QStringLiteral("143 20201120 V14.2")));
+
+    WindowDriver::MessageBoxSeen seen;
+    driver.closeNextMessageBox(&seen);
+    QTest::mouseClick(driver.find<QPushButton>("pushButtonUpdate"), Qt::LeftButton);
+    QCOMPARE(seen.title, QStringLiteral("Velmora Firmware File"));
+    QCOMPARE(seen.text, QStringLiteral("The firmware file no/such/vmlinuz was not found"));
+
+    QVERIFY(driver.tick());
+    QCOMPARE(driver.state(), 0);
+    QVERIFY2(driver.find<QPushButton>("pushButtonDevSearch")->isEnabled(), "no run started");
+}
+
+void tst_MainWindow::languageSwitch()
+{
+    StationSim sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    WindowDriver driver;
+    driver.discover(sim.address());
+    QVERIFY(waitForVersion(driver, QStringLiteral("143 20201120 V14.2")));
+    driver.clickOwl(debugClicksNeeded);
+    auto *warning = driver.find<QLabel>("labelWarning");
+    QVERIFY(warning->text().startsWith(QLatin1String("You have entered debug mode.")));
+    driver.find<QLabel>("labelStatus")->setText(QStringLiteral("Upload (2/7)"));
+    driver.find<QLabel>("labelFound")->setText(QStringLiteral("found"));
+    const QString firmware = driver.find<QLineEdit>("lineEditFirmware")->text();
+
+    QTest::mouseClick(driver.find<QPushButton>("pushButtonNL"), Qt::LeftButton);
+    QCOMPARE(driver.find<QPushButton>("pushButtonDevSearch")->text(), QStringLiteral("Zoek mijn Velmora"));
+    QCOMPARE(driver.find<QLabel>("labelIpAd")->text(), QStringLiteral("IP Adres"));
+    QCOMPARE(driver.find<QPushButton>("pushButtonBrowse")->text(), QStringLiteral("Open"));
+    QCOMPARE(driver.window().windowTitle(), QStringLiteral("Velmora Updater 2021-01-26"));
+    QVERIFY2(warning->text().isEmpty(), "a switch empties the warning line");
+    QVERIFY(driver.find<QLabel>("labelStatus")->text().isEmpty());
+    QVERIFY(driver.find<QLabel>("labelFound")->text().isEmpty());
+    QCOMPARE(driver.find<QComboBox>("comboBoxIp")->currentText(), sim.address());
+    QCOMPARE(driver.find<QLineEdit>("lineEditFirmware")->text(), firmware);
+    QCOMPARE(driver.find<QLabel>("labelDeviceStatus")->text(), QStringLiteral("143 20201120 V14.2"));
+    QVERIFY2(driver.find<QPushButton>("pushButtonDefaultCfg")->isVisible(), "debug mode stays open");
+
+    QTest::mouseClick(driver.find<QPushButton>("pushButtonEN"), Qt::LeftButton);
+    QCOMPARE(driver.find<QPushButton>("pushButtonDevSearch")->text(), QStringLiteral("Find my Velmora"));
+}
+
+void tst_MainWindow::debugModeOpensAfterThreshold()
+{
+    WindowDriver driver;
+    driver.clickOwl(debugClicksNeeded - 1);
+    QVERIFY(visible(driver, serviceControls, false));
+    QVERIFY(visible(driver, deviceInfo, false));
+    QVERIFY(driver.find<QLabel>("labelWarning")->text().isEmpty());
+
+    driver.clickOwl(1);
+    QVERIFY(visible(driver, serviceControls, true));
+    QVERIFY(visible(driver, deviceInfo, true));
+    QVERIFY(visible(driver, confirmation, true));
+    QCOMPARE(driver.find<QLabel>("labelWarning")->text(),
+             QStringLiteral("You have entered debug mode. Hope you know what you are doing. Otherwise restart "
+                            "application please."));
+
+    // Every further click applies debug mode again, the notice included.
+    driver.find<QLabel>("labelWarning")->clear();
+    driver.clickOwl(1);
+    QVERIFY(!driver.find<QLabel>("labelWarning")->text().isEmpty());
+}
+
+void tst_MainWindow::typedAddressIsAsked()
+{
+    StationSim sim({"--version", "143 20210125 V14.3"});
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    WindowDriver driver;
+    driver.clickOwl(debugClicksNeeded);
+    auto *address = driver.find<QComboBox>("comboBoxIp");
+    address->lineEdit()->clear();
+    QTest::keyClicks(address->lineEdit(), sim.address());
+    QVERIFY(driver.tick());
+    QVERIFY(waitForVersion(driver, QStringLiteral("143 20210125 V14.3")));
+    QCOMPARE(driver.find<QLabel>("labelWarning")->text(), QStringLiteral("This Velmora is up to date"));
+
+    const auto log = sim.log();
+    QVERIFY2(!log.isEmpty(), "the station was asked");
+    QCOMPARE(log.constLast().value("json").toObject().value("sysParamType").toInt(), 6);
+}
+
+void tst_MainWindow::resetToDefaultsIsReported()
+{
+    StationSim sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    WindowDriver driver;
+    driver.clickOwl(debugClicksNeeded);
+    driver.find<QComboBox>("comboBoxIp")->setEditText(sim.address());
+    QTest::mouseClick(driver.find<QPushButton>("pushButtonDefaultCfg"), Qt::LeftButton);
+
+    QTRY_COMPARE_WITH_TIMEOUT(driver.statusBarText(), QStringLiteral("Default Configuration set successfully"),
+                              10000);
+    QCOMPARE(driver.find<QLabel>("labelStatus")->text(), QStringLiteral("Config (101/7)"));
+    QCOMPARE(driver.find<QProgressBar>("progressBar")->value(), 100);
+    const auto log = sim.log();
+    QVERIFY(!log.isEmpty());
+    const QJsonObject command = log.constLast().value("json").toObject();
+    QCOMPARE(command.value("sysParamType").toInt(), 27);
+    QCOMPARE(command.value("sysParamValue").toInt(-1), 0);
+}
+
+void tst_MainWindow::helpBox()
+{
+    WindowDriver driver;
+    WindowDriver::MessageBoxSeen seen;
+    driver.closeNextMessageBox(&seen);
+    QTest::mouseClick(driver.find<QPushButton>("pushButtonInfo"), Qt::LeftButton);
+    QCOMPARE(seen.title, QStringLiteral("Velmora Updater Help"));
+    QCOMPARE(seen.buttons, QStringList{QStringLiteral("OK")});
+    QVERIFY2(seen.defaultButtonSet, "Ok is the default button");
+    // The box may not exceed a small screen; what it asks for is what matters.
+    QVERIFY2(seen.layoutMinimumWidth >= 1000, qPrintable(QString::number(seen.layoutMinimumWidth)));
+    QVERIFY2(seen.text.contains(QLatin1String("143 20210125 V14.3")), "the English help text is shown");
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,134 @@
+#include "windowdriver.h"
+
+#include "ipbasectrl.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLayout>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+QStringList stateLines;
+QtMessageHandler previousHandler = nullptr;
+
+// The window reports its workflow state only in its per-tick debug line; keep those lines for the test.
+void captureStateLines(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtDebugMsg && message.startsWith(QLatin1String("State ")))
+        stateLines << message.simplified();
+    else if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+QStringList lastStateWords()
+{
+    return stateLines.isEmpty() ? QStringList() : stateLines.constLast().split(QLatin1Char(' '));
+}
+
+} // namespace
+
+WindowDriver::WindowDriver()
+{
+    stateLines.clear();
+    previousHandler = qInstallMessageHandler(captureStateLines);
+    auto *timer = mainWindow.findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
+    Q_ASSERT(timer);
+    timer->stop();
+    mainWindow.show();
+}
+
+WindowDriver::~WindowDriver()
+{
+    qInstallMessageHandler(previousHandler);
+}
+
+IpBaseCtrl *WindowDriver::controller() const
+{
+    return mainWindow.findChild<IpBaseCtrl *>();
+}
+
+QNetworkAccessManager *WindowDriver::manager() const
+{
+    return controller()->findChild<QNetworkAccessManager *>();
+}
+
+bool WindowDriver::tick(Wait wait)
+{
+    QMetaObject::invokeMethod(&mainWindow, "timerCheck", Qt::DirectConnection);
+    return wait == NoSettle || settle();
+}
+
+bool WindowDriver::settle(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!manager()->findChildren<QNetworkReply *>().isEmpty()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+int WindowDriver::state() const
+{
+    const QStringList words = lastStateWords();
+    return words.size() > 1 ? words.at(1).toInt() : -1;
+}
+
+QString WindowDriver::requestFlags() const
+{
+    return lastStateWords().mid(2).join(QLatin1Char(' '));
+}
+
+QString WindowDriver::statusBarText() const
+{
+    return find<QStatusBar>("statusBar")->currentMessage();
+}
+
+void WindowDriver::clickOwl(int times)
+{
+    auto *owl = find<QPushButton>("pushButtonOwl");
+    for (int i = 0; i < times; ++i)
+        QTest::mouseClick(owl, Qt::LeftButton);
+}
+
+QString WindowDriver::unitText(const QString &mac, const QString &address)
+{
+    return mac + QString(49 - mac.size(), QLatin1Char('-')) + address + QStringLiteral("/velmora");
+}
+
+void WindowDriver::discover(const QString &address, const QString &mac)
+{
+    QMetaObject::invokeMethod(&mainWindow, "discoverReady", Qt::DirectConnection,
+                              Q_ARG(QVector<QString>, QVector<QString>{unitText(mac, address)}));
+}
+
+void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen)
+{
+    auto *watcher = new QTimer;
+    watcher->setInterval(10);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(watcher, &QTimer::timeout, [watcher, seen, tries] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box && ++*tries < 500)
+            return;
+        watcher->deleteLater();
+        if (!box)
+            return;
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        for (QAbstractButton *button : box->buttons())
+            seen->buttons << button->text();
+        seen->defaultButtonSet = box->defaultButton() != nullptr;
+        seen->layoutMinimumWidth = box->layout() ? box->layout()->minimumSize().width() : 0;
+        box->done(QMessageBox::Ok);
+    });
+    watcher->start();
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "mainwindow.h"
+
+#include <QStringList>
+
+class IpBaseCtrl;
+class QNetworkAccessManager;
+
+// Drives one updater window in a test as a user would, with the workflow timer stopped: the test calls each
+// tick itself and waits for the station's answers in between, so a whole run takes seconds, not minutes.
+class WindowDriver
+{
+public:
+    WindowDriver();
+    ~WindowDriver();
+
+    MainWindow &window() { return mainWindow; }
+    IpBaseCtrl *controller() const;
+
+    template<class T>
+    T *find(const char *objectName) const
+    {
+        return mainWindow.findChild<T *>(QString::fromLatin1(objectName));
+    }
+
+    enum Wait { Settle, NoSettle };
+    // One workflow tick; by default then waits (bounded) until no request of the controller is in flight.
+    bool tick(Wait wait = Settle);
+    // Waits until every request of the controller has been answered or has failed.
+    bool settle(int timeoutMs = 10000);
+
+    // The workflow state the last tick reported in its debug line; -1 before the first tick.
+    int state() const;
+    // The four request flags of the last tick's debug line, e.g. "startUpg false checkUpl true ...".
+    QString requestFlags() const;
+    QString statusBarText() const;
+
+    void clickOwl(int times);
+    // Offers the window a station found by discovery at this address ("127.0.0.1:PORT").
+    void discover(const QString &address, const QString &mac = QStringLiteral("0A:1B:2C:3D:4E:5F"));
+
+    struct MessageBoxSeen {
+        QString title;
+        QString text;
+        QStringList buttons;
+        bool defaultButtonSet = false;
+        int layoutMinimumWidth = 0;
+    };
+    // Arms a watcher that closes the next modal message box and records what it showed.
+    void closeNextMessageBox(MessageBoxSeen *seen);
+
+    static QString unitText(const QString &mac, const QString &address);
+
+private:
+    QNetworkAccessManager *manager() const;
+
+
+    MainWindow mainWindow;
+};
