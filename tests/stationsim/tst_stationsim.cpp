@@ -1,0 +1,473 @@
+#include "stationsim.h"
+
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QHttpMultiPart>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+constexpr int ReplyTimeoutMs = 5000;
+constexpr int UploadTimeoutMs = 30000;
+const QByteArray Boundary = QByteArrayLiteral("----WebKitFormBoundaryHtZmoCi3x1Jn5Cv2");
+const QString VersionCommand = QStringLiteral(R"({"cmdType":2,"portId":0,"sysParamType":6,"sysParamValue":{}})");
+const QString StatusCommand = QStringLiteral(R"({"cmdType":1,"portId":0,"paramId":26,"paramValue":{}})");
+const QString SuccessPhrase = QStringLiteral("Success: Firmware Installed");
+
+struct Reply {
+    QNetworkReply::NetworkError error = QNetworkReply::UnknownNetworkError;
+    int status = 0;
+    QByteArray body;
+    int pieces = 0; // readyRead signals seen
+};
+
+QString startCommand(const QString &name)
+{
+    return QStringLiteral(R"({"cmdType":1,"portId":0,"paramId":25,"paramValue":"%1"})").arg(name);
+}
+
+QString pageUrl(const StationSim &sim, const QString &page)
+{
+    return QStringLiteral("http://%1/%2").arg(sim.address(), page);
+}
+
+QString commandUrl(const StationSim &sim, const QString &json)
+{
+    return QStringLiteral("http://%1/getJson.json?rand=%2&jsonString=%3").arg(sim.address()).arg(1804289383).arg(json);
+}
+
+Reply finish(QNetworkReply *reply, int timeoutMs)
+{
+    Reply r;
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [&r, reply] {
+        ++r.pieces;
+        r.body += reply->readAll();
+    });
+    QSignalSpy finished(reply, &QNetworkReply::finished);
+    if (finished.isEmpty() && !finished.wait(timeoutMs))
+        r.error = QNetworkReply::TimeoutError;
+    else
+        r.error = reply->error();
+    if (reply->isOpen())
+        r.body += reply->readAll();
+    r.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    reply->deleteLater();
+    return r;
+}
+
+Reply get(QNetworkAccessManager &nam, const QString &url, int timeoutMs = ReplyTimeoutMs)
+{
+    QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
+    request.setTransferTimeout(timeoutMs);
+    return finish(nam.get(request), timeoutMs + 1000);
+}
+
+QJsonObject getJson(QNetworkAccessManager &nam, const StationSim &sim, const QString &json)
+{
+    return QJsonDocument::fromJson(get(nam, commandUrl(sim, json)).body).object();
+}
+
+Reply upload(QNetworkAccessManager &nam, const StationSim &sim, const QString &path, const QString &partName)
+{
+    auto *multiPart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
+    multiPart->setBoundary(Boundary);
+    QHttpPart part;
+    part.setHeader(QNetworkRequest::ContentDispositionHeader,
+                   QStringLiteral("form-data; name=\"file_upload_base\"; filename=\"%1\"").arg(partName));
+    part.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/octet-stream"));
+    auto *file = new QFile(path, multiPart);
+    file->open(QIODevice::ReadOnly);
+    part.setBodyDevice(file);
+    multiPart->append(part);
+    QNetworkRequest request(QUrl(pageUrl(sim, QStringLiteral("file_upload_base"))));
+    request.setRawHeader("Content-Type", "multipart/form-data; boundary=" + Boundary);
+    QNetworkReply *reply = nam.post(request, multiPart);
+    multiPart->setParent(reply);
+    return finish(reply, UploadTimeoutMs);
+}
+
+QByteArray randomBytes(qint64 size)
+{
+    QByteArray data(int(size), Qt::Uninitialized);
+    for (char &c : data)
+        c = char(QRandomGenerator::global()->bounded(256));
+    return data;
+}
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return {};
+    return path;
+}
+
+QJsonObject lastEntry(const StationSim &sim, const QString &path)
+{
+    const QVector<QJsonObject> log = sim.log();
+    for (auto it = log.crbegin(); it != log.crend(); ++it) {
+        if (it->value(QStringLiteral("path")).toString() == path)
+            return *it;
+    }
+    return {};
+}
+
+// True when a TCP connection to the port is refused (the station is rebooting).
+bool refused(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (socket.waitForConnected(2000))
+        return false;
+    return socket.error() == QAbstractSocket::ConnectionRefusedError;
+}
+
+// Phase of the older generation's upgrade page, as an updater reads it.
+QString pagePhase(const QByteArray &page)
+{
+    if (page.lastIndexOf(SuccessPhrase.toLatin1()) > 388)
+        return QStringLiteral("installed");
+    if (page.contains("Erase Complete"))
+        return QStringLiteral("writing");
+    if (page.contains("Starting erase"))
+        return QStringLiteral("erasing");
+    return QStringLiteral("idle");
+}
+} // namespace
+
+class tst_StationSim : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void upload_logsWhatArrived_data();
+    void upload_logsWhatArrived();
+    void flashingWalk_data();
+    void flashingWalk();
+    void upgradeStart_data();
+    void upgradeStart();
+    void reboot_data();
+    void reboot();
+    void commandLog_data();
+    void commandLog();
+    void pieces_data();
+    void pieces();
+    void silent_neverAnswers();
+    void support_reportsFailures_data();
+    void support_reportsFailures();
+
+private:
+    QTemporaryDir dir;
+    QNetworkAccessManager nam;
+};
+
+void tst_StationSim::initTestCase()
+{
+    QVERIFY2(dir.isValid(), "cannot create a temporary directory");
+}
+
+void tst_StationSim::upload_logsWhatArrived_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<qint64>("fileSize");
+    QTest::addColumn<qint64>("expectedSize");
+    QTest::addColumn<bool>("complete");
+
+    QTest::newRow("empty file") << QStringList() << qint64(0) << qint64(0) << true;
+    QTest::newRow("one byte") << QStringList() << qint64(1) << qint64(1) << true;
+    QTest::newRow("3 MiB") << QStringList() << qint64(3 << 20) << qint64(3 << 20) << true;
+    QTest::newRow("older generation") << QStringList{QStringLiteral("--generation"), QStringLiteral("v11")}
+                                      << qint64(70001) << qint64(70001) << true;
+    QTest::newRow("dropped after 100000")
+        << QStringList{QStringLiteral("--drop-upload-after"), QStringLiteral("100000")} << qint64(1 << 20)
+        << qint64(100000) << false;
+}
+
+void tst_StationSim::upload_logsWhatArrived()
+{
+    QFETCH(QStringList, args);
+    QFETCH(qint64, fileSize);
+    QFETCH(qint64, expectedSize);
+    QFETCH(bool, complete);
+
+    StationSim sim(args);
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    const QByteArray content = randomBytes(fileSize);
+    const QString path = writeFile(dir, QStringLiteral("vmlinuz20210125_v143"), content);
+    QVERIFY2(!path.isEmpty(), "cannot write the image file");
+
+    const Reply reply = upload(nam, sim, path, QStringLiteral("vmlinuz20210125_v143"));
+    QVERIFY2((reply.error == QNetworkReply::NoError) == complete,
+             qPrintable(QStringLiteral("upload ended with error %1").arg(reply.error)));
+
+    QJsonObject entry;
+    QTRY_VERIFY2_WITH_TIMEOUT(!(entry = lastEntry(sim, QStringLiteral("/file_upload_base"))).isEmpty(),
+                              "the upload was not logged", ReplyTimeoutMs);
+    const QJsonObject logged = entry.value(QStringLiteral("upload")).toObject();
+    QCOMPARE(entry.value(QStringLiteral("method")).toString(), QStringLiteral("POST"));
+    QCOMPARE(logged.value(QStringLiteral("contentType")).toString(),
+             QStringLiteral("multipart/form-data; boundary=") + QString::fromLatin1(Boundary));
+    QCOMPARE(logged.value(QStringLiteral("name")).toString(), QStringLiteral("file_upload_base"));
+    QCOMPARE(logged.value(QStringLiteral("filename")).toString(), QStringLiteral("vmlinuz20210125_v143"));
+    QCOMPARE(logged.value(QStringLiteral("partContentType")).toString(), QStringLiteral("application/octet-stream"));
+    QCOMPARE(qint64(logged.value(QStringLiteral("size")).toDouble()), expectedSize);
+    QCOMPARE(logged.value(QStringLiteral("sha256")).toString(),
+             QString::fromLatin1(
+                 QCryptographicHash::hash(content.left(int(expectedSize)), QCryptographicHash::Sha256).toHex()));
+    QCOMPARE(logged.value(QStringLiteral("complete")).toBool(), complete);
+
+    if (args.contains(QStringLiteral("v11"))) {
+        const QByteArray page = get(nam, pageUrl(sim, QStringLiteral("firmware.html?rand=5"))).body;
+        const QByteArray expected = "Firmware File is available, size is " + QByteArray::number(fileSize) + "<br>";
+        QVERIFY2(page.indexOf(expected) > 0, page.constData());
+    }
+}
+
+void tst_StationSim::flashingWalk_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("expectedPhases");
+
+    const QStringList jsonSteps{QStringLiteral("Erasing Flash (1/5)"), QStringLiteral("Verify Erased (2/5)"),
+                                QStringLiteral("Writing Flash (3/5)"), QStringLiteral("Verify Write (4/5)"),
+                                QStringLiteral("Rebooting (5/5)")};
+    QTest::newRow("current, per poll") << QStringList{QStringLiteral("--advance-per-poll")} << jsonSteps;
+    QTest::newRow("current, by the clock")
+        << QStringList{QStringLiteral("--time-scale"), QStringLiteral("0.02")} << jsonSteps;
+    QTest::newRow("older generation, per poll")
+        << QStringList{QStringLiteral("--generation"), QStringLiteral("v11"), QStringLiteral("--advance-per-poll")}
+        << QStringList{QStringLiteral("erasing"), QStringLiteral("writing"), QStringLiteral("installed")};
+}
+
+void tst_StationSim::flashingWalk()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, expectedPhases);
+    const bool older = args.contains(QStringLiteral("v11"));
+    const bool perPoll = args.contains(QStringLiteral("--advance-per-poll"));
+
+    StationSim sim(args << QStringLiteral("--reboot-seconds") << QStringLiteral("1"));
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    const QString path = writeFile(dir, QStringLiteral("fw.bin"), randomBytes(4096));
+    QCOMPARE(upload(nam, sim, path, QStringLiteral("fw.bin")).error, QNetworkReply::NoError);
+    QCOMPARE(getJson(nam, sim, startCommand(QStringLiteral("fw.bin"))).value(QStringLiteral("result")).toString(),
+             QStringLiteral("OK"));
+
+    QStringList phases;
+    int lastPercent = -1;
+    QElapsedTimer clock;
+    clock.start();
+    for (int poll = 0; poll < 5000 && clock.elapsed() < 20000; ++poll) {
+        QString phase;
+        if (older) {
+            const QByteArray page = get(nam, pageUrl(sim, QStringLiteral("firmwareupg?rand=9"))).body;
+            phase = pagePhase(page);
+            if (phase == QLatin1String("installed"))
+                QVERIFY2(page.indexOf(SuccessPhrase.toLatin1()) > 388, "success phrase within the first 388 bytes");
+        } else {
+            const QJsonObject status = getJson(nam, sim, StatusCommand);
+            phase = status.value(QStringLiteral("paramStatus")).toString();
+            const int percent = status.value(QStringLiteral("paramValue")).toInt(-1);
+            if (!phases.isEmpty() && phase == phases.last() && perPoll)
+                QVERIFY2(percent > lastPercent, qPrintable(QStringLiteral("%1 fell to %2 %").arg(phase).arg(percent)));
+            lastPercent = percent;
+        }
+        if (phases.isEmpty() || phases.last() != phase)
+            phases << phase;
+        if (phase == expectedPhases.last())
+            break;
+    }
+    if (perPoll) {
+        QCOMPARE(phases, expectedPhases);
+    } else {
+        QCOMPARE(phases.last(), expectedPhases.last());
+        int at = -1;
+        for (const QString &phase : qAsConst(phases)) {
+            const int next = int(expectedPhases.indexOf(phase));
+            QVERIFY2(next > at, qPrintable(QStringLiteral("out of order: ") + phases.join(QLatin1String(", "))));
+            at = next;
+        }
+    }
+
+    // The current generation restarts by itself; the older one waits for the updater.
+    if (older)
+        QCOMPARE(get(nam, pageUrl(sim, QStringLiteral("debug?reboot=1"))).error, QNetworkReply::NoError);
+    QTRY_VERIFY2_WITH_TIMEOUT(refused(sim.port()), "the station did not go away to restart", ReplyTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(getJson(nam, sim, VersionCommand).value(QStringLiteral("sysParamValue")).toString(),
+                              QStringLiteral("143 20210125 V14.3"), 10000);
+}
+
+void tst_StationSim::upgradeStart_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("uploadFirst");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("status");
+
+    QTest::newRow("no upload") << QStringList() << false << QStringLiteral("ERROR") << QStringLiteral("Idle");
+    QTest::newRow("dropped upload") << QStringList{QStringLiteral("--drop-upload-after"), QStringLiteral("10")}
+                                    << true << QStringLiteral("ERROR") << QStringLiteral("Idle");
+    QTest::newRow("crc error") << QStringList{QStringLiteral("--crc-error"), QStringLiteral("--advance-per-poll")}
+                               << true << QStringLiteral("OK") << QStringLiteral("CRC error in file");
+}
+
+void tst_StationSim::upgradeStart()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, uploadFirst);
+    QFETCH(QString, result);
+    QFETCH(QString, status);
+
+    StationSim sim(args);
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    if (uploadFirst)
+        upload(nam, sim, writeFile(dir, QStringLiteral("fw.bin"), randomBytes(2048)), QStringLiteral("fw.bin"));
+    QCOMPARE(getJson(nam, sim, startCommand(QStringLiteral("fw.bin"))).value(QStringLiteral("result")).toString(),
+             result);
+    for (int poll = 0; poll < 3; ++poll)
+        QCOMPARE(getJson(nam, sim, StatusCommand).value(QStringLiteral("paramStatus")).toString(), status);
+}
+
+void tst_StationSim::reboot_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("comesBack");
+
+    QTest::newRow("comes back") << QStringList() << true;
+    QTest::newRow("no comeback") << QStringList{QStringLiteral("--no-comeback")} << false;
+}
+
+void tst_StationSim::reboot()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, comesBack);
+
+    StationSim sim(args << QStringLiteral("--reboot-seconds") << QStringLiteral("1"));
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    const Reply answer = get(nam, pageUrl(sim, QStringLiteral("debug?reboot=1")));
+    QVERIFY2(answer.error == QNetworkReply::NoError && !answer.body.isEmpty(), "the reboot request got no answer");
+    QTRY_VERIFY2_WITH_TIMEOUT(refused(sim.port()), "the port stayed open after the reboot request", ReplyTimeoutMs);
+
+    QElapsedTimer clock;
+    clock.start();
+    if (comesBack) {
+        QTRY_VERIFY2_WITH_TIMEOUT(!refused(sim.port()), "the station did not come back", 5000);
+        QVERIFY2(clock.elapsed() > 300, "the station came back before its reboot time");
+        QCOMPARE(getJson(nam, sim, VersionCommand).value(QStringLiteral("sysParamValue")).toString(),
+                 QStringLiteral("143 20201120 V14.2"));
+    } else {
+        while (clock.elapsed() < 2500)
+            QVERIFY2(refused(sim.port()), "a station with --no-comeback listened again");
+    }
+}
+
+void tst_StationSim::commandLog_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("jsonString");
+    QTest::addColumn<bool>("parses");
+    QTest::addColumn<int>("httpStatus");
+    QTest::addColumn<bool>("jsonReply");
+
+    QTest::newRow("version") << QStringList() << VersionCommand << true << 200 << true;
+    QTest::newRow("configuration") << QStringList()
+                                   << QStringLiteral(R"({"cmdType":2,"portId":0,"sysParamType":28,"sysParamValue":{}})")
+                                   << true << 200 << true;
+    QTest::newRow("reset with space and umlaut")
+        << QStringList() << QStringLiteral(R"({"cmdType":2,"portId":0,"sysParamType":27,"sysParamValue":0, "x":"ü"})")
+        << true << 200 << true;
+    QTest::newRow("not json") << QStringList() << QStringLiteral("hello") << false << 400 << true;
+    QTest::newRow("--not-json version") << QStringList{QStringLiteral("--not-json")} << VersionCommand << true << 200
+                                        << false;
+}
+
+void tst_StationSim::commandLog()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, jsonString);
+    QFETCH(bool, parses);
+    QFETCH(int, httpStatus);
+    QFETCH(bool, jsonReply);
+
+    StationSim sim(args);
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    const QUrl url(commandUrl(sim, jsonString), QUrl::TolerantMode);
+    const Reply reply = get(nam, url.toString());
+    QCOMPARE(reply.status, httpStatus);
+    QCOMPARE(QJsonDocument::fromJson(reply.body).isObject(), jsonReply);
+
+    QJsonObject entry;
+    QTRY_VERIFY2_WITH_TIMEOUT(!(entry = lastEntry(sim, QStringLiteral("/getJson.json"))).isEmpty(),
+                              "the command was not logged", ReplyTimeoutMs);
+    QCOMPARE(entry.value(QStringLiteral("target")).toString(),
+             QString::fromLatin1(url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority)));
+    QCOMPARE(entry.value(QStringLiteral("jsonString")).toString(), jsonString);
+    QCOMPARE(entry.value(QStringLiteral("json")).isObject(), parses);
+    if (!parses)
+        QVERIFY2(entry.value(QStringLiteral("json")).isNull(), "an unparsable command must log json as null");
+}
+
+void tst_StationSim::pieces_data()
+{
+    QTest::addColumn<int>("pieces");
+    QTest::newRow("whole") << 1;
+    QTest::newRow("three pieces") << 3;
+}
+
+void tst_StationSim::pieces()
+{
+    QFETCH(int, pieces);
+    StationSim sim({QStringLiteral("--pieces"), QString::number(pieces), QStringLiteral("--piece-ms"),
+                    QStringLiteral("60")});
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    const Reply reply = get(nam, commandUrl(sim, VersionCommand));
+    QCOMPARE(reply.error, QNetworkReply::NoError);
+    QCOMPARE(QJsonDocument::fromJson(reply.body).object().value(QStringLiteral("macAddr")).toString(),
+             QStringLiteral("0A:1B:2C:3D:4E:5F"));
+    QVERIFY2(reply.pieces >= pieces, qPrintable(QStringLiteral("body came in %1 reads").arg(reply.pieces)));
+}
+
+void tst_StationSim::silent_neverAnswers()
+{
+    StationSim sim({QStringLiteral("--silent")});
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    const Reply reply = get(nam, commandUrl(sim, VersionCommand), 700);
+    QCOMPARE(reply.error, QNetworkReply::OperationCanceledError);
+    QVERIFY2(reply.body.isEmpty(), "a silent station answered");
+    QVERIFY2(!lastEntry(sim, QStringLiteral("/getJson.json")).isEmpty(), "the silent station did not log the request");
+}
+
+void tst_StationSim::support_reportsFailures_data()
+{
+    QTest::addColumn<bool>("remote");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("remote without namespace") << true << QStringList() << QStringLiteral("VMFWUPD_STATION_NETNS");
+    QTest::newRow("bad option") << false << QStringList{QStringLiteral("--mac"), QStringLiteral("short")}
+                                << QStringLiteral("--mac");
+}
+
+void tst_StationSim::support_reportsFailures()
+{
+    QFETCH(bool, remote);
+    QFETCH(QStringList, args);
+    QFETCH(QString, reason);
+
+    qunsetenv("VMFWUPD_STATION_NETNS");
+    qunsetenv("VMFWUPD_STATION_IP");
+    StationSim sim = remote ? StationSim::onStationHost(args) : StationSim(args);
+    QVERIFY2(!sim.start(), "start() succeeded");
+    QVERIFY2(sim.errorString().contains(reason), qPrintable(sim.errorString()));
+}
+
+QTEST_GUILESS_MAIN(tst_StationSim)
+#include "tst_stationsim.moc"

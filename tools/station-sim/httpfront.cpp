@@ -1,0 +1,319 @@
+#include "httpfront.h"
+
+#include "connections.h"
+#include "requestlog.h"
+#include "station.h"
+#include "stationpages.h"
+
+#include <httplib.h>
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+constexpr auto StartWait = std::chrono::seconds(2);
+constexpr auto StopWait = std::chrono::seconds(3);
+constexpr auto StopPoll = std::chrono::milliseconds(5);
+constexpr const char *JsonType = "application/json";
+constexpr const char *HtmlType = "text/html";
+
+// Set by a handler whose answer announces a restart; the logger, which the server
+// calls once the answer is on the wire, then hands the reboot to the supervisor.
+thread_local bool rebootAfterResponse = false;
+
+QString text(const std::string &s)
+{
+    return QString::fromStdString(s);
+}
+} // namespace
+
+HttpFront::HttpFront(const Options &options, Station &station, RequestLog &log)
+    : options(options)
+    , station(station)
+    , log(log)
+{
+}
+
+HttpFront::~HttpFront()
+{
+    stop();
+}
+
+int HttpFront::bind(int port, QString &error)
+{
+    server = std::make_unique<httplib::Server>();
+    server->set_tcp_nodelay(true);
+    server->set_keep_alive_max_count(100);
+    addRoutes(*server);
+    const std::string host = options.listen.toStdString();
+    if (port == 0)
+        boundPort = server->bind_to_any_port(host);
+    else
+        boundPort = server->bind_to_port(host, port) ? port : -1;
+    if (boundPort <= 0) {
+        error = QStringLiteral("cannot listen on %1:%2").arg(options.listen).arg(port);
+        server.reset();
+        boundPort = -1;
+    }
+    return boundPort;
+}
+
+void HttpFront::start()
+{
+    listenerDone = std::make_shared<std::atomic<bool>>(false);
+    listener = std::thread([srv = server.get(), done = listenerDone] {
+        srv->listen_after_bind();
+        *done = true;
+    });
+}
+
+void HttpFront::stop()
+{
+    if (!server)
+        return;
+    // stop() is ignored until the accept loop runs.
+    const auto startDeadline = std::chrono::steady_clock::now() + StartWait;
+    while (!server->is_running() && !*listenerDone && std::chrono::steady_clock::now() < startDeadline)
+        std::this_thread::sleep_for(StopPoll);
+    server->stop();
+    // Cut first, so that requests held by --silent never get an answer out.
+    cutConnections(boundPort);
+    {
+        std::lock_guard<std::mutex> lock(silentMutex);
+        releaseSilent = true;
+    }
+    silentRelease.notify_all();
+    const auto deadline = std::chrono::steady_clock::now() + StopWait;
+    while (!*listenerDone && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(StopPoll);
+        cutConnections(boundPort);
+    }
+    if (*listenerDone) {
+        listener.join();
+        server.reset();
+    } else {
+        // A worker is stuck in the library; leave it to the end of the process.
+        listener.detach();
+        (void)server.release();
+    }
+    std::lock_guard<std::mutex> lock(silentMutex);
+    releaseSilent = false;
+}
+
+void HttpFront::addRoutes(httplib::Server &srv)
+{
+    using namespace httplib;
+    srv.set_pre_routing_handler([this](const Request &req, Response &) {
+        // A worker serves many requests; a flag left from an answer that never got out must not fire later.
+        rebootAfterResponse = false;
+        if (!options.silent)
+            return Server::HandlerResponse::Unhandled;
+        holdSilently(req);
+        return Server::HandlerResponse::Handled;
+    });
+    srv.set_logger([this](const Request &, const Response &) {
+        if (rebootAfterResponse) {
+            rebootAfterResponse = false;
+            station.requestReboot();
+        }
+    });
+    srv.Get("/getJson.json", [this](const Request &req, Response &res) { handleCommand(req, res); });
+    srv.Get("/debug", [this](const Request &req, Response &res) { handleDebug(req, res); });
+    srv.Get("/firmware.html", [this](const Request &req, Response &res) { handleFirmwarePage(req, res); });
+    srv.Get("/firmwareupg", [this](const Request &req, Response &res) { handleUpgradePage(req, res); });
+    srv.Post("/file_upload_base", [this](const Request &req, Response &res, const ContentReader &reader) {
+        handleUpload(req, res, reader);
+    });
+    srv.Get(".*", [this](const Request &req, Response &res) { handleOther(req, res); });
+    srv.Post(".*", [this](const Request &req, Response &res) { handleOther(req, res); });
+}
+
+QJsonObject HttpFront::logEntry(const httplib::Request &req) const
+{
+    QJsonObject entry{{QStringLiteral("method"), text(req.method)},
+                      {QStringLiteral("target"), text(req.target)},
+                      {QStringLiteral("path"), text(req.path)}};
+    if (req.has_param("jsonString")) {
+        const std::string value = req.get_param_value("jsonString");
+        entry.insert(QStringLiteral("jsonString"), text(value));
+        const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(value));
+        entry.insert(QStringLiteral("json"), doc.isObject() ? QJsonValue(doc.object())
+                                             : doc.isArray() ? QJsonValue(doc.array())
+                                                             : QJsonValue());
+    }
+    return entry;
+}
+
+void HttpFront::send(httplib::Response &res, int status, const QByteArray &body, const char *contentType) const
+{
+    res.status = status;
+    const size_t total = size_t(body.size());
+    const size_t pieces = std::min(size_t(options.pieces), total);
+    if (pieces <= 1) {
+        res.set_content(body.constData(), total, contentType);
+        return;
+    }
+    auto data = std::make_shared<QByteArray>(body);
+    const auto pause = std::chrono::milliseconds(options.pieceMs);
+    res.set_content_provider(total, contentType,
+                             [data, pieces, pause, total](size_t offset, size_t, httplib::DataSink &sink) {
+                                 size_t piece = 0;
+                                 while ((piece + 1) * total / pieces <= offset)
+                                     ++piece;
+                                 if (offset > 0)
+                                     std::this_thread::sleep_for(pause);
+                                 const size_t end = (piece + 1) * total / pieces;
+                                 return sink.write(data->constData() + offset, end - offset);
+                             });
+}
+
+void HttpFront::handleCommand(const httplib::Request &req, httplib::Response &res)
+{
+    const QJsonObject entry = logEntry(req);
+    const QJsonObject command = entry.value(QStringLiteral("json")).toObject();
+    const int cmdType = command.value(QStringLiteral("cmdType")).toInt(-1);
+    int status = 200;
+    QByteArray body;
+    if (cmdType == 2) {
+        switch (command.value(QStringLiteral("sysParamType")).toInt(-1)) {
+        case 6:
+            body = StationPages::version(station.version(), station.mac());
+            break;
+        case 27:
+            body = StationPages::defaultConfiguration();
+            break;
+        case 28:
+            body = StationPages::configuration(station.mac());
+            break;
+        default:
+            status = 400;
+            body = StationPages::commandError(QStringLiteral("unknown sysParamType"));
+        }
+    } else if (cmdType == 1) {
+        const int paramId = command.value(QStringLiteral("paramId")).toInt(-1);
+        if (paramId == 25) {
+            const QString name = command.value(QStringLiteral("paramValue")).toString();
+            body = StationPages::upgradeStart(name, station.startUpgrade(name));
+        } else if (paramId == 26) {
+            bool reboot = false;
+            body = StationPages::upgradeStatus(station.poll(reboot));
+            rebootAfterResponse = reboot;
+        } else {
+            status = 400;
+            body = StationPages::commandError(QStringLiteral("unknown paramId"));
+        }
+    } else {
+        status = 400;
+        body = StationPages::commandError(QStringLiteral("jsonString is not a command"));
+    }
+    log.write(entry);
+    if (options.notJson)
+        send(res, status, StationPages::notJson(body), "text/plain");
+    else
+        send(res, status, body, JsonType);
+}
+
+void HttpFront::handleDebug(const httplib::Request &req, httplib::Response &res)
+{
+    const bool reboot = req.get_param_value("reboot") == "1";
+    log.write(logEntry(req));
+    send(res, 200, StationPages::debugPage(reboot), HtmlType);
+    rebootAfterResponse = reboot;
+}
+
+void HttpFront::handleFirmwarePage(const httplib::Request &req, httplib::Response &res)
+{
+    if (!station.olderGeneration()) {
+        handleOther(req, res);
+        return;
+    }
+    UploadedFile file;
+    const bool haveFile = station.hasUpload(file);
+    log.write(logEntry(req));
+    send(res, 200, StationPages::firmwarePage(haveFile ? &file : nullptr, options.wrongSize), HtmlType);
+}
+
+void HttpFront::handleUpgradePage(const httplib::Request &req, httplib::Response &res)
+{
+    if (!station.olderGeneration()) {
+        handleOther(req, res);
+        return;
+    }
+    bool reboot = false; // the older generation waits for the updater's reboot request
+    const FlashStatus status = station.poll(reboot);
+    log.write(logEntry(req));
+    send(res, 200, StationPages::upgradePage(status), HtmlType);
+}
+
+void HttpFront::handleUpload(const httplib::Request &req, httplib::Response &res,
+                             const httplib::ContentReader &reader)
+{
+    UploadedFile file;
+    QCryptographicHash sha256(QCryptographicHash::Sha256);
+    int parts = 0;
+    bool dropped = false;
+    const int64_t dropAfter = options.dropUploadAfter;
+    // Only the first part is the firmware; the station skips anything after it.
+    auto receive = [&](const char *data, size_t length) {
+        if (parts > 1)
+            return true;
+        int64_t take = int64_t(length);
+        if (dropAfter >= 0)
+            take = std::min(take, dropAfter - file.size);
+        sha256.addData(data, int(take));
+        file.size += take;
+        if (dropAfter >= 0 && file.size >= dropAfter) {
+            dropped = true;
+            cutConnections(req.local_port, req.remote_port);
+            return false;
+        }
+        return true;
+    };
+    bool ok = false;
+    if (req.is_multipart_form_data()) {
+        ok = reader(
+            [&](const httplib::MultipartFormData &part) {
+                if (++parts == 1) {
+                    file.name = text(part.name);
+                    file.filename = text(part.filename);
+                    file.partContentType = text(part.content_type);
+                }
+                return true;
+            },
+            receive);
+    } else {
+        parts = 1;
+        ok = reader(receive);
+    }
+    file.complete = ok && !dropped && parts > 0;
+    station.storeUpload(file);
+
+    QJsonObject entry = logEntry(req);
+    entry.insert(QStringLiteral("upload"),
+                 QJsonObject{{QStringLiteral("contentType"), text(req.get_header_value("Content-Type"))},
+                             {QStringLiteral("name"), file.name},
+                             {QStringLiteral("filename"), file.filename},
+                             {QStringLiteral("partContentType"), file.partContentType},
+                             {QStringLiteral("size"), double(file.size)},
+                             {QStringLiteral("sha256"), QString::fromLatin1(sha256.result().toHex())},
+                             {QStringLiteral("complete"), file.complete}});
+    log.write(entry);
+    send(res, file.complete ? 200 : 400, StationPages::uploadAnswer(file.complete), HtmlType);
+}
+
+void HttpFront::handleOther(const httplib::Request &req, httplib::Response &res)
+{
+    log.write(logEntry(req));
+    send(res, 404, StationPages::notFoundPage(), HtmlType);
+}
+
+void HttpFront::holdSilently(const httplib::Request &req)
+{
+    log.write(logEntry(req));
+    std::unique_lock<std::mutex> lock(silentMutex);
+    silentRelease.wait(lock, [this] { return releaseSilent; });
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "options.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+class ContentReader;
+} // namespace httplib
+
+class Station;
+class RequestLog;
+
+// The station's web server. One server object lives per boot: a reboot stops it
+// (the port closes) and the supervisor binds a new one to the same port.
+class HttpFront {
+public:
+    HttpFront(const Options &options, Station &station, RequestLog &log);
+    ~HttpFront();
+    HttpFront(const HttpFront &) = delete;
+    HttpFront &operator=(const HttpFront &) = delete;
+
+    // Returns the bound port, or -1 with the reason in error.
+    int bind(int port, QString &error);
+    void start();
+    // Closes the port and every open connection; waits a bounded time for the workers.
+    void stop();
+
+private:
+    void addRoutes(httplib::Server &server);
+    void handleCommand(const httplib::Request &req, httplib::Response &res);
+    void handleDebug(const httplib::Request &req, httplib::Response &res);
+    void handleFirmwarePage(const httplib::Request &req, httplib::Response &res);
+    void handleUpgradePage(const httplib::Request &req, httplib::Response &res);
+    void handleUpload(const httplib::Request &req, httplib::Response &res, const httplib::ContentReader &reader);
+    void handleOther(const httplib::Request &req, httplib::Response &res);
+    void holdSilently(const httplib::Request &req);
+
+    QJsonObject logEntry(const httplib::Request &req) const;
+    void send(httplib::Response &res, int status, const QByteArray &body, const char *contentType) const;
+
+    const Options &options;
+    Station &station;
+    RequestLog &log;
+    int boundPort = -1;
+    std::unique_ptr<httplib::Server> server;
+    std::thread listener;
+    std::shared_ptr<std::atomic<bool>> listenerDone;
+
+    std::mutex silentMutex;
+    std::condition_variable silentRelease;
+    bool releaseSilent = false;
+};

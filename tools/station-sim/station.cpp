@@ -1,0 +1,142 @@
+#include "station.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+// Nominal durations of the four flashing steps, before --time-scale.
+constexpr std::array<double, Station::FlashSteps> StepSeconds{6.0, 4.0, 10.0, 4.0};
+} // namespace
+
+Station::Station(const Options &options)
+    : options(options)
+    , currentVersion(options.version)
+{
+}
+
+QString Station::version() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return currentVersion;
+}
+
+QString Station::mac() const
+{
+    return options.mac;
+}
+
+bool Station::olderGeneration() const
+{
+    return version().contains(QLatin1String("VOIP_EN"));
+}
+
+void Station::storeUpload(const UploadedFile &file)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    upload = file;
+    haveUpload = true;
+}
+
+bool Station::hasUpload(UploadedFile &file) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    file = upload;
+    return haveUpload;
+}
+
+bool Station::startUpgrade(const QString &fileName)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (upgrading || !haveUpload || !upload.complete)
+        return false;
+    upgrading = true;
+    upgradeName = fileName;
+    upgradeStart = Clock::now();
+    notches = 0;
+    return true;
+}
+
+QString Station::upgradeFileName() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return upgradeName;
+}
+
+FlashStatus Station::statusAt(Clock::time_point now) const
+{
+    FlashStatus s;
+    if (!upgrading)
+        return s;
+    if (options.crcError) {
+        s.phase = FlashStatus::CrcError;
+        return s;
+    }
+    s.phase = FlashStatus::Step;
+    if (options.advancePerPoll) {
+        if (notches == 0)
+            return s;
+        s.step = std::min((notches - 1) / NotchesPerStep, FlashSteps);
+        s.percent = s.step == FlashSteps ? 100 : ((notches - 1) % NotchesPerStep + 1) * 100 / NotchesPerStep;
+        return s;
+    }
+    double elapsed = std::chrono::duration<double>(now - upgradeStart).count();
+    for (s.step = 0; s.step < FlashSteps; ++s.step) {
+        const double length = StepSeconds[size_t(s.step)] * options.timeScale;
+        if (elapsed < length) {
+            s.percent = int(elapsed / length * 100.0);
+            return s;
+        }
+        elapsed -= length;
+    }
+    s.percent = 100;
+    return s;
+}
+
+FlashStatus Station::poll(bool &reportsReboot)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (upgrading && options.advancePerPoll && !options.crcError)
+        notches = std::min(notches + 1, FlashSteps * NotchesPerStep + 1);
+    const FlashStatus s = statusAt(Clock::now());
+    reportsReboot = s.phase == FlashStatus::Step && s.step == FlashSteps;
+    return s;
+}
+
+QString Station::stepText(int step)
+{
+    static const std::array<const char *, FlashSteps + 1> texts{
+        "Erasing Flash (1/5)", "Verify Erased (2/5)", "Writing Flash (3/5)", "Verify Write (4/5)", "Rebooting (5/5)"};
+    return QString::fromLatin1(texts[size_t(std::clamp(step, 0, FlashSteps))]);
+}
+
+void Station::requestReboot()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        rebootRequested = true;
+        // A reboot in the middle of flashing keeps the old firmware.
+        const FlashStatus s = statusAt(Clock::now());
+        flashedBeforeReboot = s.phase == FlashStatus::Step && s.step == FlashSteps;
+    }
+    rebootWanted.notify_all();
+}
+
+bool Station::waitForRebootRequest(Clock::time_point until)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    return rebootWanted.wait_until(lock, until, [this] { return rebootRequested; });
+}
+
+void Station::rebooted()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (flashedBeforeReboot)
+        currentVersion = options.newVersion;
+    rebootRequested = false;
+    flashedBeforeReboot = false;
+    haveUpload = false;
+    upload = UploadedFile();
+    upgrading = false;
+    upgradeName.clear();
+    notches = 0;
+}

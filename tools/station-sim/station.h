@@ -1,0 +1,75 @@
+#pragma once
+
+#include "options.h"
+
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+// What the station received by its last upload.
+struct UploadedFile {
+    QString name;
+    QString filename;
+    QString partContentType;
+    int64_t size = 0;
+    bool complete = false;
+};
+
+// Where the flashing walk stands.
+struct FlashStatus {
+    enum Phase { Idle, Step, CrcError };
+    Phase phase = Idle;
+    int step = 0;    // 0..3 flashing steps, 4 done ("Rebooting (5/5)" / firmware installed)
+    int percent = 0; // within the step
+};
+
+// The station's state machine, shared by the HTTP worker threads and the supervisor.
+class Station {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr int FlashSteps = 4;
+    static constexpr int NotchesPerStep = 4;
+
+    explicit Station(const Options &options);
+
+    QString version() const;
+    QString mac() const;
+    bool olderGeneration() const; // the version text carries "VOIP_EN"
+
+    void storeUpload(const UploadedFile &file);
+    bool hasUpload(UploadedFile &file) const;
+
+    // paramId 25; false when nothing complete was uploaded or an upgrade already runs.
+    bool startUpgrade(const QString &fileName);
+    QString upgradeFileName() const;
+    // One upgrade-status poll: paramId 26 or the older generation's status page.
+    // reportsReboot is set when the answer tells the client the station now restarts.
+    FlashStatus poll(bool &reportsReboot);
+
+    // Reboots are carried out by the supervisor: it waits for a request, takes the
+    // station off the network and calls rebooted() when it is back.
+    void requestReboot();
+    bool waitForRebootRequest(Clock::time_point until);
+    void rebooted();
+
+    static QString stepText(int step);
+
+private:
+    FlashStatus statusAt(Clock::time_point now) const;
+
+    const Options &options;
+    mutable std::mutex mutex;
+    std::condition_variable rebootWanted;
+    bool rebootRequested = false;
+    bool flashedBeforeReboot = false;
+    QString currentVersion;
+    UploadedFile upload;
+    bool haveUpload = false;
+    bool upgrading = false;
+    QString upgradeName;
+    Clock::time_point upgradeStart;
+    int notches = 0;
+};
