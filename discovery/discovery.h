@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+class QTimer;
+class QUdpSocket;
+
+// Finds the base stations on the computer's IPv4 networks: broadcasts the ping and hands on the unit texts of
+// the first batch of acknowledgements.
+class Discovery : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint16 discoveryPort = 23456;
+    static constexpr int readTimeoutMs = 5000;
+
+    explicit Discovery(QObject *parent);
+
+signals:
+    void discoverReady(QVector<QString> units);
+    void statusUpd(QString txt);
+
+public slots:
+    void start();
+    void processPendingDatagrams();
+    void readTimeOut();
+
+private:
+    QVector<QString> units;
+    QUdpSocket *udpSocket;
+    QTimer *timeoutTimer;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The bytes of the discovery exchange with a Velmora base station, read without any Qt object so that tests
+// and fuzzers can feed datagrams to it directly.
+
+inline constexpr char discoveryPingText[] = "DECT ULE Discovery Ping";
+inline constexpr char discoveryAckMarker[] = "DECT ULE Discovery Ack:";
+// Bytes before this offset are the station's header; only the marker is looked for in them.
+inline constexpr int discoveryUnitTextOffset = 55;
+
+// The 23-byte ping, without a terminating NUL.
+QByteArray discoveryPing();
+
+// The unit text a station's acknowledgement carries: the bytes from offset 55 up to the first NUL (or the end),
+// decoded as UTF-8. No value when the datagram is not an acknowledgement (the marker occurs nowhere in it);
+// an empty text when it is one of 55 bytes or fewer.
+std::optional<QString> readDiscoveryUnitText(const QByteArray &datagram);
