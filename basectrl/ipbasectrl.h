@@ -1,0 +1,76 @@
+#ifndef IPBASECTRL_H
+#define IPBASECTRL_H
+
+#include <QByteArray>
+#include <QNetworkReply>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QHttpMultiPart;
+class QNetworkAccessManager;
+class QUrl;
+
+// Speaks the base station's HTTP interface: JSON commands carried in GET queries,
+// the multipart image upload, the status pages and the reboot. Every operation
+// sends one request and returns; the answer comes back later as a signal, or not
+// at all when the request fails in the network.
+class IpBaseCtrl : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit IpBaseCtrl(QObject *parent = nullptr);
+
+    void requestGetVersion(QString address);
+    void requestGetConfig(QString address);
+    void requestSetDefaultConfig(QString address);
+    void requestDoReboot(QString address);
+    void uploadFirmware(QString address, QString filePath);
+    void requestFirmwareUpgrade(QString address, QString filePath);
+    void requestFwUploadStatus(QString address);
+    void requestFwUpgStatus(QString address);
+    void requestFwUpgStatusV11(QString address);
+
+signals:
+    void progressUpd(int p, int q, QString src, QString msg, int stat);
+    void statusUpd(QString txt);
+    void cfgJsonUpd(QByteArray data);
+    void deviceStat(QString msg, QString mac);
+
+public slots:
+    void uploadFinished(QNetworkReply *reply);
+    void uploadProgress(qlonglong bytesSent, qlonglong bytesTotal);
+    void uploadError(QNetworkReply::NetworkError code);
+    void onRequestStatus();
+    void onRequestGetVersion();
+    void onRequestGetConfig();
+    void onRequestFirmwareUpgrade();
+    void onRequestFwUploadStatus();
+    void onRequestFwUpgStatus();
+    void onRequestFwUpgStatusV11();
+    void onRequestSetDefaultConfig();
+    void onRequestDoReboot();
+
+private:
+    using ReplySlot = void (IpBaseCtrl::*)();
+
+    void sendCommand(const QString &address, const QString &json, ReplySlot slot);
+    void sendPage(const QString &address, const QString &urlTemplate, ReplySlot slot);
+    void sendGet(const QUrl &url, ReplySlot slot);
+    std::optional<QByteArray> takeReplyBody();
+    void reportUploadError();
+
+    QString baseAddr;
+    QNetworkAccessManager *manager;
+    QHttpMultiPart *multiPart;
+    QNetworkReply *lastReply;
+    bool v11Mode;
+    qint32 fileSize;
+    qint32 writeProgress;
+    qint32 eraseProgress;
+    bool upgradeStarted;
+};
+
+#endif // IPBASECTRL_H

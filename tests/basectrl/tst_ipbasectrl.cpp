@@ -1,0 +1,649 @@
+#include "fakereply.h"
+#include "ipbasectrl.h"
+#include "stationsim.h"
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QPointer>
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+enum class Op { GetVersion, GetConfig, SetDefaultConfig, DoReboot, FirmwareUpgrade,
+                FwUploadStatus, FwUpgStatus, FwUpgStatusV11 };
+enum class Slot { GetVersion, GetConfig, SetDefaultConfig, FwUpgStatus, FwUploadStatus,
+                  FwUpgStatusV11, FirmwareUpgrade, DoReboot, Status };
+
+const QString firmwareName = QStringLiteral("vmlinuz20210125_v143");
+const QString boundary = QStringLiteral("----WebKitFormBoundaryHtZmoCi3x1Jn5Cv2");
+
+void send(IpBaseCtrl &ctrl, Op op, const QString &address)
+{
+    switch (op) {
+    case Op::GetVersion: ctrl.requestGetVersion(address); break;
+    case Op::GetConfig: ctrl.requestGetConfig(address); break;
+    case Op::SetDefaultConfig: ctrl.requestSetDefaultConfig(address); break;
+    case Op::DoReboot: ctrl.requestDoReboot(address); break;
+    case Op::FirmwareUpgrade: ctrl.requestFirmwareUpgrade(address, "/opt/fw/" + firmwareName); break;
+    case Op::FwUploadStatus: ctrl.requestFwUploadStatus(address); break;
+    case Op::FwUpgStatus: ctrl.requestFwUpgStatus(address); break;
+    case Op::FwUpgStatusV11: ctrl.requestFwUpgStatusV11(address); break;
+    }
+}
+
+void bindSlot(QNetworkReply *reply, IpBaseCtrl &ctrl, Slot slot)
+{
+    static const QMap<Slot, void (IpBaseCtrl::*)()> handlers{
+        {Slot::GetVersion, &IpBaseCtrl::onRequestGetVersion},
+        {Slot::GetConfig, &IpBaseCtrl::onRequestGetConfig},
+        {Slot::SetDefaultConfig, &IpBaseCtrl::onRequestSetDefaultConfig},
+        {Slot::FwUpgStatus, &IpBaseCtrl::onRequestFwUpgStatus},
+        {Slot::FwUploadStatus, &IpBaseCtrl::onRequestFwUploadStatus},
+        {Slot::FwUpgStatusV11, &IpBaseCtrl::onRequestFwUpgStatusV11},
+        {Slot::FirmwareUpgrade, &IpBaseCtrl::onRequestFirmwareUpgrade},
+        {Slot::DoReboot, &IpBaseCtrl::onRequestDoReboot},
+        {Slot::Status, &IpBaseCtrl::onRequestStatus},
+    };
+    QObject::connect(reply, &QNetworkReply::finished, &ctrl, handlers.value(slot));
+}
+
+// Until srand is called the C library draws as if seeded with 1, so reseeding with 1
+// replays the sequence that the controller, which never seeds, draws from.
+QVector<int> freshRandSequence(int n)
+{
+    std::srand(1);
+    QVector<int> values;
+    for (int i = 0; i < n; ++i)
+        values << std::rand();
+    std::srand(1);
+    return values;
+}
+
+int liveReplies(const IpBaseCtrl &ctrl)
+{
+    return ctrl.findChildren<QNetworkReply *>().size();
+}
+
+bool allReleased(const IpBaseCtrl &ctrl, int timeoutMs = 5000)
+{
+    return QTest::qWaitFor([&ctrl]() { return liveReplies(ctrl) == 0; }, timeoutMs);
+}
+
+QString writeImage(const QTemporaryDir &dir, const QString &name, int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &b : bytes)
+        b = char(QRandomGenerator::global()->bounded(256));
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != size)
+        return {};
+    return file.fileName();
+}
+
+QString sha256Hex(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QString::fromLatin1(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
+}
+
+quint16 closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort(); // closed again when probe goes
+}
+
+QVector<QJsonObject> entriesFrom(const StationSim &sim, int from)
+{
+    return sim.log().mid(from);
+}
+
+QVariantList report(int p, int q, const QString &src, const QString &msg, int stat)
+{
+    return {p, q, src, msg, stat};
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Op)
+Q_DECLARE_METATYPE(Slot)
+
+class tst_IpBaseCtrl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void commandWireForm_data();
+    void commandWireForm();
+    void randSequence();
+    void replyReports_data();
+    void replyReports();
+    void v11PageReports();
+    void stationGenerations_data();
+    void stationGenerations();
+    void uploadProgressReports_data();
+    void uploadProgressReports();
+    void uploadRefused_data();
+    void uploadRefused();
+    void uploadNetworkError_data();
+    void uploadNetworkError();
+    void startUpgradeFileName_data();
+    void startUpgradeFileName();
+    void startUpgradeGuard();
+
+private:
+    std::unique_ptr<StationSim> station;
+    QTemporaryDir dir;
+};
+
+void tst_IpBaseCtrl::initTestCase()
+{
+    QVERIFY2(dir.isValid(), "no temporary directory");
+    station = std::make_unique<StationSim>(QStringList{"--version", "143 20201120 V14.2",
+                                                       "--reboot-seconds", "0.3", "--lifetime", "120"});
+    QVERIFY2(station->start(), qPrintable(station->errorString()));
+}
+
+// Several cases reboot the shared station: start each once it answers again.
+void tst_IpBaseCtrl::init()
+{
+    IpBaseCtrl ctrl;
+    QSignalSpy device(&ctrl, &IpBaseCtrl::deviceStat);
+    const bool up = QTest::qWaitFor([&]() {
+        if (liveReplies(ctrl) == 0)
+            ctrl.requestGetVersion(station->address());
+        return !device.isEmpty();
+    }, 10000);
+    QVERIFY2(up, "the shared station does not answer");
+    QVERIFY2(allReleased(ctrl), "a version request hangs");
+}
+
+void tst_IpBaseCtrl::commandWireForm_data()
+{
+    QTest::addColumn<Op>("op");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("json");
+
+    const QString cmd = QStringLiteral("/getJson.json?rand={r}&jsonString=");
+    const QString status = QStringLiteral(R"({"cmdType":1,"portId":0,"paramId":26,"paramValue":{}})");
+    const QString statusWire = cmd + "%7B%22cmdType%22:1,%22portId%22:0,%22paramId%22:26,%22paramValue%22:%7B%7D%7D";
+    QTest::newRow("get version") << Op::GetVersion
+        << cmd + "%7B%22cmdType%22:2,%22portId%22:0,%22sysParamType%22:6,%22sysParamValue%22:%7B%7D%7D"
+        << R"({"cmdType":2,"portId":0,"sysParamType":6,"sysParamValue":{}})";
+    QTest::newRow("get config") << Op::GetConfig
+        << cmd + "%7B%22cmdType%22:2,%22portId%22:0,%22sysParamType%22:28,%22sysParamValue%22:%7B%7D%7D"
+        << R"({"cmdType":2,"portId":0,"sysParamType":28,"sysParamValue":{}})";
+    QTest::newRow("set default config") << Op::SetDefaultConfig
+        << cmd + "%7B%22cmdType%22:2,%22portId%22:0,%22sysParamType%22:27,%22sysParamValue%22:0%7D"
+        << R"({"cmdType":2,"portId":0,"sysParamType":27,"sysParamValue":0})";
+    QTest::newRow("start upgrade") << Op::FirmwareUpgrade
+        << cmd + "%7B%22cmdType%22:1,%22portId%22:0,%22paramId%22:25,%22paramValue%22:%22vmlinuz20210125_v143%22%7D"
+        << R"({"cmdType":1,"portId":0,"paramId":25,"paramValue":"vmlinuz20210125_v143"})";
+    QTest::newRow("upgrade status") << Op::FwUpgStatus << statusWire << status;
+    QTest::newRow("upload status, normal mode") << Op::FwUploadStatus << statusWire << status;
+    QTest::newRow("V11 status, normal mode") << Op::FwUpgStatusV11 << statusWire << status;
+    QTest::newRow("reboot") << Op::DoReboot << "/debug?reboot=1" << QString();
+}
+
+void tst_IpBaseCtrl::commandWireForm()
+{
+    QFETCH(Op, op);
+    QFETCH(QString, target);
+    QFETCH(QString, json);
+
+    IpBaseCtrl ctrl;
+    const int before = station->log().size();
+    const int r = freshRandSequence(1).at(0);
+    send(ctrl, op, station->address());
+    QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 1, 5000);
+    const QJsonObject entry = station->log().at(before);
+    QCOMPARE(entry.value("method").toString(), QStringLiteral("GET"));
+    QCOMPARE(entry.value("target").toString(), target.replace("{r}", QString::number(r)));
+    QCOMPARE(entry.value("jsonString").toString(), json);
+    if (!json.isEmpty())
+        QVERIFY2(entry.value("json").isObject(), "the station could not parse the command");
+}
+
+void tst_IpBaseCtrl::randSequence()
+{
+    IpBaseCtrl ctrl;
+    const QVector<int> expected = freshRandSequence(4);
+    const int before = station->log().size();
+    const Op ops[] = {Op::GetVersion, Op::GetConfig, Op::FwUpgStatus, Op::SetDefaultConfig, Op::DoReboot};
+    for (Op op : ops) {
+        send(ctrl, op, station->address());
+        QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 5, 5000);
+    QVector<int> drawn;
+    for (const QJsonObject &entry : entriesFrom(*station, before)) {
+        const QUrlQuery query(QUrl(entry.value("target").toString()));
+        if (query.hasQueryItem("rand"))
+            drawn << query.queryItemValue("rand").toInt();
+    }
+    QCOMPARE(drawn, expected);
+}
+
+void tst_IpBaseCtrl::replyReports_data()
+{
+    QTest::addColumn<Slot>("slot");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("failed");
+    QTest::addColumn<QByteArray>("signal");
+    QTest::addColumn<QVariantList>("args");
+
+    const QByteArray none;
+    const QVariantList noArgs;
+    const QByteArray ver("deviceStat");
+    QTest::newRow("version V14") << Slot::GetVersion
+        << QByteArray(R"({"sysParamValue":"143 20201120 V14.2","macAddr":"0A:1B:2C:3D:4E:5F","x":1})")
+        << false << ver << QVariantList{"143 20201120 V14.2", "0A:1B:2C:3D:4E:5F"};
+    QTest::newRow("version VOIP_EN") << Slot::GetVersion
+        << QByteArray(R"({"sysParamValue":"VOIP_EN","macAddr":"m"})") << false << ver << QVariantList{"v11.x", "m"};
+    QTest::newRow("version with VOIP_EN inside") << Slot::GetVersion
+        << QByteArray(R"({"sysParamValue":"xVOIP_EN 11.7y","macAddr":"m"})") << false << ver << QVariantList{"v11.x", "m"};
+    QTest::newRow("version voip_en lower case") << Slot::GetVersion
+        << QByteArray(R"({"sysParamValue":"voip_en 11.7","macAddr":"m"})") << false << ver << QVariantList{"voip_en 11.7", "m"};
+    QTest::newRow("version as number") << Slot::GetVersion
+        << QByteArray(R"({"sysParamValue":143,"macAddr":"m"})") << false << ver << QVariantList{"", "m"};
+    QTest::newRow("version without MAC") << Slot::GetVersion
+        << QByteArray(R"({"sysParamValue":"V14.3"})") << false << ver << QVariantList{"V14.3", ""};
+    QTest::newRow("version not JSON") << Slot::GetVersion << QByteArray("<html/>") << false << ver << QVariantList{"", ""};
+    QTest::newRow("version failed") << Slot::GetVersion
+        << QByteArray(R"({"sysParamValue":"V14.3"})") << true << none << noArgs;
+
+    const QByteArray cfg("cfgJsonUpd");
+    const QByteArray raw("{\"a\": 1}\n%s %n 100%");
+    QTest::newRow("config passed on as is") << Slot::GetConfig << raw << false << cfg << QVariantList{raw};
+    QTest::newRow("config failed") << Slot::GetConfig << raw << true << none << noArgs;
+
+    const QByteArray prog("progressUpd");
+    QTest::newRow("reset, any body") << Slot::SetDefaultConfig << QByteArray("x") << false << prog
+        << report(100, 100, "Config", "Default Configuration set successfully", 0);
+    QTest::newRow("reset failed") << Slot::SetDefaultConfig << QByteArray("x") << true << none << noArgs;
+
+    auto status = [](const char *text, const char *value) {
+        return QByteArray(R"({"paramStatus":")") + text + R"(","paramValue":)" + value + "}";
+    };
+    QTest::newRow("status Idle") << Slot::FwUpgStatus << status("Idle", "0") << false << prog
+        << report(0, 1, "Idle", "Upgrade Idle", 0);
+    QTest::newRow("status 1/5") << Slot::FwUpgStatus << status("Erasing Flash (1/5)", "12") << false << prog
+        << report(12, 2, "Erasing Flash (1/5)", "Upgrade Erasing Flash (1/5)", 0);
+    QTest::newRow("status 2/5") << Slot::FwUpgStatus << status("Verify Erased (2/5)", "40") << false << prog
+        << report(40, 3, "Verify Erased (2/5)", "Upgrade Verify Erased (2/5)", 0);
+    QTest::newRow("status 3/5") << Slot::FwUpgStatus << status("Writing Flash (3/5)", "55") << false << prog
+        << report(55, 4, "Writing Flash (3/5)", "Upgrade Writing Flash (3/5)", 0);
+    QTest::newRow("status 4/5") << Slot::FwUpgStatus << status("Verify Write (4/5)", "99") << false << prog
+        << report(99, 5, "Verify Write (4/5)", "Upgrade Verify Write (4/5)", 0);
+    QTest::newRow("status Rebooting") << Slot::FwUpgStatus << status("Rebooting (5/5)", "77") << false << prog
+        << report(0, 6, "Rebooting (5/5)", "Upgrade Rebooting (5/5)", 3);
+    QTest::newRow("status CRC error") << Slot::FwUpgStatus << status("CRC error in file", "0") << false << prog
+        << report(0, 1, "CRC error in file", "Upgrade CRC error in file", 0);
+    QTest::newRow("status with percent signs") << Slot::FwUpgStatus << status("50% %1 %s", "5") << false << prog
+        << report(5, 1, "50% %1 %s", "Upgrade 50% %1 %s", 0);
+    QTest::newRow("status not JSON") << Slot::FwUpgStatus << QByteArray("Rebooting") << false << prog
+        << report(0, 1, "", "Upgrade ", 0);
+    QTest::newRow("status failed") << Slot::FwUpgStatus << status("Rebooting (5/5)", "0") << true << none << noArgs;
+
+    // A fresh controller has sent no image: its fileSize is 0.
+    const QByteArray page("<p>Firmware File is available, size is %1<br>");
+    QTest::newRow("upload page, size matches") << Slot::FwUploadStatus << QByteArray(page).replace("%1", "0")
+        << false << prog << report(100, 1, "Verification Success", "Upload Complete", 2);
+    QTest::newRow("upload page, size differs") << Slot::FwUploadStatus << QByteArray(page).replace("%1", "5")
+        << false << prog << report(100, 0, "Upload Error", "Upload Error", 4);
+    QTest::newRow("upload page, phrase at 0") << Slot::FwUploadStatus << page.mid(3).replace("%1", "0")
+        << false << none << noArgs;
+    QTest::newRow("upload page failed") << Slot::FwUploadStatus << QByteArray(page).replace("%1", "0")
+        << true << none << noArgs;
+
+    QTest::newRow("start reply not examined") << Slot::FirmwareUpgrade << QByteArray("ERROR") << false << none << noArgs;
+    QTest::newRow("reboot reply") << Slot::DoReboot << QByteArray("ok") << false << none << noArgs;
+    QTest::newRow("general reply") << Slot::Status << QByteArray("%s%s%n") << false << none << noArgs;
+}
+
+void tst_IpBaseCtrl::replyReports()
+{
+    QFETCH(Slot, slot);
+    QFETCH(QByteArray, body);
+    QFETCH(bool, failed);
+    QFETCH(QByteArray, signal);
+    QFETCH(QVariantList, args);
+
+    IpBaseCtrl ctrl;
+    QSignalSpy device(&ctrl, &IpBaseCtrl::deviceStat);
+    QSignalSpy config(&ctrl, &IpBaseCtrl::cfgJsonUpd);
+    QSignalSpy progress(&ctrl, &IpBaseCtrl::progressUpd);
+    QPointer<FakeReply> reply = new FakeReply(body, failed ? QNetworkReply::ContentNotFoundError
+                                                           : QNetworkReply::NoError);
+    bindSlot(reply, ctrl, slot);
+    emit reply->finished();
+
+    const QMap<QByteArray, QSignalSpy *> spies{{"deviceStat", &device}, {"cfgJsonUpd", &config},
+                                               {"progressUpd", &progress}};
+    for (auto it = spies.cbegin(); it != spies.cend(); ++it)
+        QCOMPARE(it.value()->size(), it.key() == signal ? 1 : 0);
+    if (!signal.isEmpty())
+        QCOMPARE(spies.value(signal)->at(0), args);
+    QTRY_VERIFY2_WITH_TIMEOUT(reply.isNull(), "the reply was not released", 1000);
+}
+
+void tst_IpBaseCtrl::v11PageReports()
+{
+    IpBaseCtrl ctrl;
+    ctrl.requestGetConfig(station->address()); // the V11 success reboots the last address
+    QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
+    QSignalSpy progress(&ctrl, &IpBaseCtrl::progressUpd);
+
+    const QByteArray head = QByteArray(300, '.') + "Success: Firmware Installed" + QByteArray(62, '.');
+    const QByteArray erasing = head + "Starting erase";
+    const QByteArray writing = erasing + "Erase Complete";
+    const QByteArray done = writing + "Success: Firmware Installed";
+    const struct { QByteArray page; QVariantList report; } steps[] = {
+        {head, {}},
+        {erasing, report(2, 2, "Erase", "Upgrade done", 0)},
+        {erasing, report(4, 2, "Erase", "Upgrade done", 0)},
+        {writing, report(20, 4, "Writing", "Upgrade done", 0)},
+        {writing, report(40, 4, "Writing", "Upgrade done", 0)},
+        {writing, report(60, 4, "Writing", "Upgrade done", 0)},
+        {writing, report(80, 4, "Writing", "Upgrade done", 0)},
+        {writing, report(100, 4, "Writing", "Upgrade done", 0)},
+        {writing, report(120, 4, "Writing", "Upgrade done", 0)},
+        {erasing, report(6, 2, "Erase", "Upgrade done", 0)},
+        {done, report(100, 6, "Upgrade Success", "Upgrade done", 3)},
+    };
+    const int before = station->log().size();
+    for (const auto &step : steps) {
+        progress.clear();
+        auto *reply = new FakeReply(step.page);
+        bindSlot(reply, ctrl, Slot::FwUpgStatusV11);
+        emit reply->finished();
+        QCOMPARE(progress.size(), step.report.isEmpty() ? 0 : 1);
+        if (!step.report.isEmpty())
+            QCOMPARE(progress.at(0), step.report);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 1, 5000);
+    QCOMPARE(station->log().at(before).value("target").toString(), QStringLiteral("/debug?reboot=1"));
+}
+
+void tst_IpBaseCtrl::stationGenerations_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("shownVersion");
+    QTest::addColumn<QString>("uploadName");
+    QTest::addColumn<QString>("statusPath");
+    QTest::addColumn<QString>("upgradePath");
+    QTest::addColumn<QList<int>>("steps");
+    QTest::addColumn<QVariantList>("finalReport");
+
+    const QStringList current{"--generation", "current", "--version", "143 20201120 V14.2"};
+    const QStringList v11{"--generation", "v11", "--version", "VOIP_EN 11.7 20190301"};
+    const QStringList pieces{"--pieces", "4", "--piece-ms", "40"};
+    const QVariantList rebooting = report(0, 6, "Rebooting (5/5)", "Upgrade Rebooting (5/5)", 3);
+    const QVariantList installed = report(100, 6, "Upgrade Success", "Upgrade done", 3);
+    const QList<int> jsonSteps{2, 3, 4, 5, 6};
+    const QList<int> pageSteps{2, 4, 6};
+    QTest::newRow("current") << current << "143 20201120 V14.2" << firmwareName << "/getJson.json"
+                             << "/getJson.json" << jsonSteps << rebooting;
+    QTest::newRow("current, bodies in pieces") << current + pieces << "143 20201120 V14.2" << firmwareName
+                                               << "/getJson.json" << "/getJson.json" << jsonSteps << rebooting;
+    QTest::newRow("v11") << v11 << "v11.x" << "vmlinuz" << "/firmware.html" << "/firmwareupg" << pageSteps
+                         << installed;
+    QTest::newRow("v11, bodies in pieces") << v11 + pieces << "v11.x" << "vmlinuz" << "/firmware.html"
+                                           << "/firmwareupg" << pageSteps << installed;
+}
+
+// One update against each generation of station, as the window's workflow drives it.
+void tst_IpBaseCtrl::stationGenerations()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, shownVersion);
+    QFETCH(QString, uploadName);
+    QFETCH(QString, statusPath);
+    QFETCH(QString, upgradePath);
+    QFETCH(QList<int>, steps);
+    QFETCH(QVariantList, finalReport);
+
+    StationSim sim(args + QStringList{"--advance-per-poll", "--mac", "0A:1B:2C:3D:4E:5F"});
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    IpBaseCtrl ctrl;
+    QSignalSpy device(&ctrl, &IpBaseCtrl::deviceStat);
+    QSignalSpy progress(&ctrl, &IpBaseCtrl::progressUpd);
+
+    ctrl.requestGetVersion(sim.address());
+    QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
+    QCOMPARE(device.size(), 1);
+    QCOMPARE(device.at(0), (QVariantList{shownVersion, "0A:1B:2C:3D:4E:5F"}));
+
+    const QString image = writeImage(dir, firmwareName, 300000);
+    QVERIFY2(!image.isEmpty(), "cannot write the image");
+    ctrl.uploadFirmware(sim.address(), image);
+    QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 10000);
+    QVERIFY2(!progress.isEmpty(), "no upload progress");
+    QCOMPARE(progress.last(), report(100, 1, "Upload Complete", "Upload Complete", 1));
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.log().isEmpty() && sim.log().last().contains("upload"), 5000);
+    const QJsonObject upload = sim.log().last().value("upload").toObject();
+    QCOMPARE(upload.value("contentType").toString(), "multipart/form-data; boundary=" + boundary);
+    QCOMPARE(upload.value("name").toString(), QStringLiteral("file_upload_base"));
+    QCOMPARE(upload.value("filename").toString(), uploadName);
+    QCOMPARE(upload.value("partContentType").toString(), QStringLiteral("application/octet-stream"));
+    QCOMPARE(upload.value("size").toInt(), 300000);
+    QCOMPARE(upload.value("sha256").toString(), sha256Hex(image));
+    QVERIFY2(upload.value("complete").toBool(), "the station did not receive the whole body");
+
+    progress.clear();
+    int logged = sim.log().size();
+    ctrl.requestFwUploadStatus(sim.address());
+    QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(sim.log().size(), logged + 1, 5000);
+    const QString statusTarget = sim.log().last().value("target").toString();
+    const QRegularExpression randOnly("^" + QRegularExpression::escape(statusPath) + "\\?rand=\\d+(&|$)");
+    QVERIFY2(randOnly.match(statusTarget).hasMatch(), qPrintable(statusTarget));
+    QCOMPARE(progress.size(), 1);
+    if (uploadName == QLatin1String("vmlinuz"))
+        QCOMPARE(progress.at(0), report(100, 1, "Verification Success", "Upload Complete", 2));
+
+    ctrl.requestFirmwareUpgrade(sim.address(), image);
+    QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(sim.log().size(), logged + 2, 5000);
+    QCOMPARE(sim.log().last().value("json").toObject().value("paramValue").toString(), firmwareName);
+
+    progress.clear();
+    logged = sim.log().size();
+    for (int poll = 0; poll < 60 && (progress.isEmpty() || progress.last().at(4).toInt() != 3); ++poll) {
+        const int reports = progress.size();
+        ctrl.requestFwUpgStatus(sim.address());
+        QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
+        QVERIFY2(progress.size() - reports <= 1, "one reply gave several reports");
+    }
+    QVERIFY2(!progress.isEmpty(), "no upgrade progress");
+    QCOMPARE(progress.last(), finalReport);
+    QList<int> seen;
+    for (const QVariantList &r : qAsConst(progress)) {
+        if (seen.isEmpty() || seen.last() != r.at(1).toInt())
+            seen << r.at(1).toInt();
+    }
+    QCOMPARE(seen, steps);
+    if (finalReport.at(0).toInt() == 100) { // the controller restarts the older generation
+        QTRY_VERIFY_WITH_TIMEOUT(sim.log().last().value("target").toString() == "/debug?reboot=1", 5000);
+    }
+    const QVector<QJsonObject> polls = entriesFrom(sim, logged);
+    for (const QJsonObject &entry : polls) {
+        if (entry.value("path").toString() != QLatin1String("/debug"))
+            QCOMPARE(entry.value("path").toString(), upgradePath);
+    }
+}
+
+void tst_IpBaseCtrl::uploadProgressReports_data()
+{
+    QTest::addColumn<int>("fileBytes");
+    QTest::addColumn<qlonglong>("sent");
+    QTest::addColumn<qlonglong>("total");
+    QTest::addColumn<QVariantList>("expected");
+
+    const QVariantList complete = report(100, 1, "Upload Complete", "Upload Complete", 1);
+    QTest::newRow("nothing known yet") << 1000 << 0LL << 0LL << report(0, 1, "Upload", "Upload 0/0 bytes", 0);
+    QTest::newRow("part way") << 1000 << 500LL << 1200LL << report(41, 1, "Upload", "Upload 500/1200 bytes", 0);
+    QTest::newRow("file sent, framing not") << 1000 << 1000LL << 1200LL << complete;
+    QTest::newRow("all sent") << 1000 << 1200LL << 1200LL << complete;
+    QTest::newRow("sent equals total below file size") << 1000 << 300LL << 300LL << complete;
+    QTest::newRow("empty file, nothing known") << 0 << 0LL << 0LL << complete;
+}
+
+void tst_IpBaseCtrl::uploadProgressReports()
+{
+    QFETCH(int, fileBytes);
+    QFETCH(qlonglong, sent);
+    QFETCH(qlonglong, total);
+    QFETCH(QVariantList, expected);
+
+    IpBaseCtrl ctrl;
+    ctrl.uploadFirmware(station->address(), writeImage(dir, "image.bin", fileBytes));
+    QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
+    QSignalSpy progress(&ctrl, &IpBaseCtrl::progressUpd);
+    ctrl.uploadProgress(sent, total);
+    QCOMPARE(progress.size(), 1);
+    QCOMPARE(progress.at(0), expected);
+}
+
+void tst_IpBaseCtrl::uploadRefused_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("reported");
+
+    QTest::newRow("missing file") << dir.filePath("no-such-image") << false;
+    QTest::newRow("directory") << dir.path() << true;
+    QFile huge(dir.filePath("huge.bin"));
+    if (huge.open(QIODevice::WriteOnly))
+        huge.resize(qint64(1) << 31); // sparse: takes no disk
+    QTest::newRow("2 GiB image") << huge.fileName() << true;
+}
+
+void tst_IpBaseCtrl::uploadRefused()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, reported);
+
+    IpBaseCtrl ctrl;
+    QSignalSpy progress(&ctrl, &IpBaseCtrl::progressUpd);
+    ctrl.uploadFirmware(station->address(), path);
+    QCOMPARE(liveReplies(ctrl), 0); // nothing went out
+    QCOMPARE(progress.size(), reported ? 1 : 0);
+    if (reported)
+        QCOMPARE(progress.at(0), report(0, 0, "Error", "Upload Error occurred. Pls Try Again", 4));
+}
+
+void tst_IpBaseCtrl::uploadNetworkError_data()
+{
+    QTest::addColumn<QStringList>("args");
+
+    QTest::newRow("nothing listens") << QStringList();
+    QTest::newRow("station drops the upload") << QStringList{"--drop-upload-after", "65536"};
+}
+
+void tst_IpBaseCtrl::uploadNetworkError()
+{
+    QFETCH(QStringList, args);
+
+    std::unique_ptr<StationSim> sim;
+    QString address = QStringLiteral("127.0.0.1:%1").arg(closedPort());
+    if (!args.isEmpty()) {
+        sim = std::make_unique<StationSim>(args);
+        QVERIFY2(sim->start(), qPrintable(sim->errorString()));
+        address = sim->address();
+    }
+    IpBaseCtrl ctrl;
+    ctrl.requestGetConfig(station->address());
+    QVERIFY2(allReleased(ctrl), "no config reply");
+    QSignalSpy progress(&ctrl, &IpBaseCtrl::progressUpd);
+    ctrl.uploadFirmware(address, writeImage(dir, "large.bin", 4 << 20));
+    QVERIFY2(allReleased(ctrl, 10000), "the failed upload was not released");
+    QVERIFY2(!progress.isEmpty(), "no report");
+    QCOMPARE(progress.last(), report(0, 0, "Error", "Upload Error occurred. Pls Try Again", 4));
+
+    // The upload leaves the address of the other requests alone: the V11 finish
+    // reboots the station that the last command went to.
+    const int before = station->log().size();
+    auto *page = new FakeReply(QByteArray(400, ' ') + "Success: Firmware Installed");
+    bindSlot(page, ctrl, Slot::FwUpgStatusV11);
+    emit page->finished();
+    QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 1, 5000);
+    QCOMPARE(station->log().at(before).value("target").toString(), QStringLiteral("/debug?reboot=1"));
+}
+
+void tst_IpBaseCtrl::startUpgradeFileName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("jsonValue");
+    QTest::addColumn<QString>("wireValue");
+
+    QTest::newRow("release image") << firmwareName << firmwareName << firmwareName;
+    QTest::newRow("space") << "fw 1.bin" << "fw 1.bin" << "fw%201.bin";
+    QTest::newRow("non-ASCII") << "fw_ü.bin" << "fw_ü.bin" << "fw_%C3%BC.bin";
+    QTest::newRow("ampersand") << "a&jsonString=x.bin" << "a&jsonString=x.bin" << QString();
+    QTest::newRow("hash") << "fw#2.bin" << "fw#2.bin" << QString();
+    QTest::newRow("percent") << "100%41.bin" << "100%41.bin" << QString();
+    QTest::newRow("plus") << "a+b.bin" << "a+b.bin" << QString();
+    QTest::newRow("double quote") << "a\"b.bin" << "a\\\"b.bin" << QString();
+    QTest::newRow("backslash") << "a\\b.bin" << "a\\\\b.bin" << QString();
+    QTest::newRow("control character") << "a\tb\x01.bin" << "a\\tb\\u0001.bin" << QString();
+}
+
+void tst_IpBaseCtrl::startUpgradeFileName()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, jsonValue);
+    QFETCH(QString, wireValue);
+
+    IpBaseCtrl ctrl;
+    const int before = station->log().size();
+    const int r = freshRandSequence(1).at(0);
+    ctrl.requestFirmwareUpgrade(station->address(), dir.filePath(name));
+    QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 1, 5000);
+    const QJsonObject entry = station->log().at(before);
+    QCOMPARE(entry.value("jsonString").toString(),
+             R"({"cmdType":1,"portId":0,"paramId":25,"paramValue":")" + jsonValue + "\"}");
+    QCOMPARE(entry.value("json").toObject().value("paramValue").toString(), name);
+    if (!wireValue.isEmpty()) { // ordinary names go out as they always did
+        QCOMPARE(entry.value("target").toString(),
+                 QStringLiteral("/getJson.json?rand=%1&jsonString=%7B%22cmdType%22:1,%22portId%22:0,"
+                                "%22paramId%22:25,%22paramValue%22:%22").arg(r) + wireValue + "%22%7D");
+    }
+}
+
+void tst_IpBaseCtrl::startUpgradeGuard()
+{
+    IpBaseCtrl ctrl;
+    const QString image = writeImage(dir, firmwareName, 1000);
+    const QString address = station->address();
+    auto startSent = [&ctrl, &image, &address]() {
+        ctrl.requestFirmwareUpgrade(address, image);
+        const bool sent = liveReplies(ctrl) == 1;
+        return allReleased(ctrl) && sent;
+    };
+    QVERIFY2(startSent(), "the first start-upgrade command was not sent");
+    QVERIFY2(!startSent(), "a second start-upgrade command went out during the upgrade");
+
+    // The station reports that it reboots: the upgrade is over.
+    auto *rebooting = new FakeReply(R"x({"paramStatus":"Rebooting (5/5)","paramValue":0})x");
+    bindSlot(rebooting, ctrl, Slot::FwUpgStatus);
+    emit rebooting->finished();
+    QVERIFY2(startSent(), "no start-upgrade command after the station rebooted");
+
+    // A run aborted after its start command; the next run's upload clears the guard.
+    QVERIFY2(!startSent(), "the guard let a second command through");
+    ctrl.uploadFirmware(address, image);
+    QVERIFY2(allReleased(ctrl), "the upload did not end");
+    QVERIFY2(startSent(), "a new upload did not clear the guard");
+}
+
+QTEST_GUILESS_MAIN(tst_IpBaseCtrl)
+#include "tst_ipbasectrl.moc"
