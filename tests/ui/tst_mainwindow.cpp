@@ -30,6 +30,8 @@ private slots:
     void debugModeOpensAfterThreshold();
     void typedAddressIsAsked();
     void resetToDefaultsIsReported();
+    void progressDisplay_data();
+    void progressDisplay();
     void helpBox();
 
 private:
@@ -342,6 +344,56 @@ void tst_MainWindow::resetToDefaultsIsReported()
     const QJsonObject command = log.constLast().value("json").toObject();
     QCOMPARE(command.value("sysParamType").toInt(), 27);
     QCOMPARE(command.value("sysParamValue").toInt(-1), 0);
+}
+
+void tst_MainWindow::progressDisplay_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<int>("p");
+    QTest::addColumn<int>("q");
+    QTest::addColumn<QString>("src");
+    QTest::addColumn<QString>("msg");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("total");
+
+    QTest::newRow("station step, English")
+        << "EN" << 40 << 3 << "Verify Erased (2/5)" << "Upgrade Verify Erased (2/5)"
+        << "Verify Erased (2/5) (4/7)" << "Upgrade Verify Erased (2/5)" << 340;
+    QTest::newRow("station step, Dutch")
+        << "NL" << 40 << 3 << "Verify Erased (2/5)" << "Upgrade Verify Erased (2/5)"
+        << "Verificatie Wissen (2/5) (4/7)" << "Upgrade Verify Erased (2/5)" << 340;
+    QTest::newRow("window's own wording of a station text")
+        << "EN" << 0 << 1 << "Idle" << "Verification Success. New Firmware Available" << "Idle (2/7)"
+        << "Firmware successfully uploaded. Upgrade will start." << 100;
+    QTest::newRow("wait, Dutch") << "NL" << 8 << 0 << "Wait" << "wait for base" << "Wachten aub (1/7)"
+                                 << "Wacht op basis station" << 8;
+    QTest::newRow("already translated text passes unchanged")
+        << "NL" << 100 << 1 << "Upload Compleet" << "Upload Compleet" << "Upload Compleet (2/7)"
+        << "Upload Compleet" << 200;
+    QTest::newRow("finish") << "EN" << 100 << 6 << "Upgrade Success" << "Upgrade done"
+                            << "Upgrade Success (7/7)" << "Upgrade done" << 700;
+}
+
+void tst_MainWindow::progressDisplay()
+{
+    QFETCH(QString, language);
+    QFETCH(int, p);
+    QFETCH(int, q);
+    QFETCH(QString, src);
+    QFETCH(QString, msg);
+    QFETCH(QString, label);
+    QFETCH(QString, status);
+    QFETCH(int, total);
+
+    WindowDriver driver;
+    QTest::mouseClick(driver.find<QPushButton>(qPrintable("pushButton" + language)), Qt::LeftButton);
+    QMetaObject::invokeMethod(&driver.window(), "progressUpd", Qt::DirectConnection, Q_ARG(int, p), Q_ARG(int, q),
+                              Q_ARG(QString, src), Q_ARG(QString, msg), Q_ARG(int, 0));
+    QCOMPARE(driver.find<QLabel>("labelStatus")->text(), label);
+    QCOMPARE(driver.statusBarText(), status);
+    QCOMPARE(driver.find<QProgressBar>("progressBar")->value(), p);
+    QCOMPARE(driver.find<QProgressBar>("progressBarTotal")->value(), total);
 }
 
 void tst_MainWindow::helpBox()

@@ -166,6 +166,11 @@ void tst_UpdateWorkflow::wholeRun()
     QVERIFY2(!controlsEnabled(driver), "controls are locked during a run");
     QCOMPARE(warning->text(), powerWarning);
     QCOMPARE(requestsOf(sim.log().mid(requestsBefore)), noReboot ? QStringList() : QStringList{"reboot"});
+    auto *service = driver.find<QPushButton>("pushButtonDefaultCfg");
+    if (!service->isVisible()) {
+        driver.clickOwl(debugClicksNeeded + 1);
+        QVERIFY2(!service->isVisible(), "clicks on the owl during a run do not count towards debug mode");
+    }
 
     if (!noReboot) {
         for (int i = 1; i <= 25; ++i) {
