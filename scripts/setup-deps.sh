@@ -8,7 +8,7 @@ packages=(
     libcpp-httplib-dev
     xvfb x11-utils imagemagick fonts-dejavu-core
     iproute2 util-linux
-    dpkg-dev desktop-file-utils file
+    dpkg-dev desktop-file-utils file curl
 )
 
 missing=()
