@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages vmfwupd needs to build, test and run, skipping what is already there.
+# Installs the Debian 12 packages vmfwupd needs, skipping what is already there.
+#   setup-deps.sh            to build, test and run the updater
+#   setup-deps.sh --checks   also the tools of the quality gates (sanitizers, fuzzing, static analysis)
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,9 @@ packages=(
     iproute2 util-linux
     dpkg-dev desktop-file-utils file curl
 )
+if [[ ${1:-} == --checks ]]; then
+    packages+=(clang libclang-rt-14-dev clang-tidy clazy)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
