@@ -102,7 +102,7 @@ bool waitFor(const std::function<bool()> &done, int timeoutMs)
 void armWatchdog(int seconds, const char *what)
 {
     const QByteArray name(what);
-    QTimer::singleShot(seconds * 1000, [name, seconds] {
+    QTimer::singleShot(seconds * 1000, qApp, [name, seconds] {
         std::printf("%s: gave up after %d s\n", name.constData(), seconds);
         std::fflush(stdout);
         // Station simulators started by the benchmark end by themselves (--lifetime).

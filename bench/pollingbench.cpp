@@ -24,7 +24,7 @@ constexpr int warmUpPolls = 20;
 constexpr int settleSampleMs = 50;
 constexpr int settleSteadySamples = 4;
 constexpr int settleLimitMs = 3000;
-constexpr qint64 settleToleranceBytes = 64 * 1024;
+constexpr qint64 settleToleranceBytes = qint64(64) * 1024;
 
 int liveReplies(const QNetworkAccessManager &manager)
 {
@@ -71,8 +71,8 @@ struct Round {
 Round poll(IpBaseCtrl &ctrl, QNetworkAccessManager &manager, const QString &address, int polls, int batch)
 {
     Round round;
-    const auto answers = QObject::connect(&ctrl, &IpBaseCtrl::deviceStat, [&] { ++round.answered; });
-    const auto endings = QObject::connect(&manager, &QNetworkAccessManager::finished, [&](QNetworkReply *reply) {
+    const auto answers = QObject::connect(&ctrl, &IpBaseCtrl::deviceStat, &ctrl, [&] { ++round.answered; });
+    const auto endings = QObject::connect(&manager, &QNetworkAccessManager::finished, &manager, [&](QNetworkReply *reply) {
         ++round.ended;
         if (reply->error() != QNetworkReply::NoError)
             ++round.failed;

@@ -21,8 +21,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char **environ;
-
 namespace {
 
 constexpr char startEnv[] = "VMFWUPD_BENCH_START_NS";

@@ -63,12 +63,12 @@ UpdaterRun uploadWithUpdater(IpBaseCtrl &ctrl, QNetworkAccessManager &manager, c
     bool complete = false;
     bool failed = false;
     bool ended = false;
-    const auto progress = QObject::connect(&ctrl, &IpBaseCtrl::progressUpd,
+    const auto progress = QObject::connect(&ctrl, &IpBaseCtrl::progressUpd, &ctrl,
                                            [&](int, int, const QString &, const QString &, int stat) {
                                                complete = complete || stat == 1;
                                                failed = failed || stat == 4;
                                            });
-    const auto finished = QObject::connect(&manager, &QNetworkAccessManager::finished, [&](QNetworkReply *reply) {
+    const auto finished = QObject::connect(&manager, &QNetworkAccessManager::finished, &manager, [&](QNetworkReply *reply) {
         ended = true;
         if (reply->error() != QNetworkReply::NoError)
             run.failure = QStringLiteral("reply ended with: ") + reply->errorString();

@@ -225,7 +225,8 @@ void tst_IpBaseCtrl::randSequence()
     }
     QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 5, 5000);
     QVector<int> drawn;
-    for (const QJsonObject &entry : entriesFrom(*station, before)) {
+    const QVector<QJsonObject> entries = entriesFrom(*station, before);
+    for (const QJsonObject &entry : entries) {
         const QUrlQuery query(QUrl(entry.value("target").toString()));
         if (query.hasQueryItem("rand"))
             drawn << query.queryItemValue("rand").toInt();
@@ -429,8 +430,8 @@ void tst_IpBaseCtrl::stationGenerations()
     QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 10000);
     QVERIFY2(!progress.isEmpty(), "no upload progress");
     QCOMPARE(progress.last(), report(100, 1, "Upload Complete", "Upload Complete", 1));
-    QTRY_VERIFY_WITH_TIMEOUT(!sim.log().isEmpty() && sim.log().last().contains("upload"), 5000);
-    const QJsonObject upload = sim.log().last().value("upload").toObject();
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.log().isEmpty() && sim.log().constLast().contains("upload"), 5000);
+    const QJsonObject upload = sim.log().constLast().value("upload").toObject();
     QCOMPARE(upload.value("contentType").toString(), "multipart/form-data; boundary=" + boundary);
     QCOMPARE(upload.value("name").toString(), QStringLiteral("file_upload_base"));
     QCOMPARE(upload.value("filename").toString(), uploadName);
@@ -444,7 +445,7 @@ void tst_IpBaseCtrl::stationGenerations()
     ctrl.requestFwUploadStatus(sim.address());
     QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(sim.log().size(), logged + 1, 5000);
-    const QString statusTarget = sim.log().last().value("target").toString();
+    const QString statusTarget = sim.log().constLast().value("target").toString();
     const QRegularExpression randOnly("^" + QRegularExpression::escape(statusPath) + "\\?rand=\\d+(&|$)");
     QVERIFY2(randOnly.match(statusTarget).hasMatch(), qPrintable(statusTarget));
     QCOMPARE(progress.size(), 1);
@@ -454,7 +455,7 @@ void tst_IpBaseCtrl::stationGenerations()
     ctrl.requestFirmwareUpgrade(sim.address(), image);
     QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(sim.log().size(), logged + 2, 5000);
-    QCOMPARE(sim.log().last().value("json").toObject().value("paramValue").toString(), firmwareName);
+    QCOMPARE(sim.log().constLast().value("json").toObject().value("paramValue").toString(), firmwareName);
 
     progress.clear();
     logged = sim.log().size();
@@ -473,7 +474,7 @@ void tst_IpBaseCtrl::stationGenerations()
     }
     QCOMPARE(seen, steps);
     if (finalReport.at(0).toInt() == 100) { // the controller restarts the older generation
-        QTRY_VERIFY_WITH_TIMEOUT(sim.log().last().value("target").toString() == "/debug?reboot=1", 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(sim.log().constLast().value("target").toString() == "/debug?reboot=1", 5000);
     }
     const QVector<QJsonObject> polls = entriesFrom(sim, logged);
     for (const QJsonObject &entry : polls) {

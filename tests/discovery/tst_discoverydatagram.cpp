@@ -34,7 +34,7 @@ private slots:
         QTest::newRow("station answer") << ack(unitText) << true << QString::fromLatin1(unitText);
         QTest::newRow("marker at offset 10") << ack(unitText, 10) << true << QString::fromLatin1(unitText);
         QTest::newRow("marker ends at byte 55") << ack(unitText, 32) << true << QString::fromLatin1(unitText);
-        QTest::newRow("marker inside the unit text") << QByteArray(60, 'x') + marker + "\0tail"
+        QTest::newRow("marker inside the unit text") << QByteArray(60, 'x') + marker + QByteArray("\0tail", 5)
                                                      << true << QStringLiteral("xxxxx") + QLatin1String(marker);
         QTest::newRow("exactly 55 bytes") << ack({}) << true << QString();
         QTest::newRow("marker alone, 23 bytes") << marker << true << QString();

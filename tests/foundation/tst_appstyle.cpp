@@ -38,8 +38,8 @@ void tst_AppStyle::buttonColours_data()
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QColor>("background");
 
-    QTest::newRow("enabled button") << true << QColor("#394c81");
-    QTest::newRow("disabled button") << false << QColor("#DDE4F6");
+    QTest::newRow("enabled button") << true << QColor(QRgb(0x394c81));
+    QTest::newRow("disabled button") << false << QColor(QRgb(0xDDE4F6));
 }
 
 void tst_AppStyle::buttonColours()
@@ -59,10 +59,10 @@ void tst_AppStyle::messageBoxBackground()
     QMessageBox box(QMessageBox::Information, QStringLiteral("t"), QStringLiteral("text"), QMessageBox::Ok);
     box.ensurePolished();
     const QImage image = box.grab().toImage();
-    QCOMPARE(image.pixelColor(2, 2).name(), QColor("#E0E7F6").name());
+    QCOMPARE(image.pixelColor(2, 2).name(), QColor(QRgb(0xE0E7F6)).name());
     QAbstractButton *ok = box.button(QMessageBox::Ok);
     QVERIFY(ok);
-    QCOMPARE(centreColour(ok).name(), QColor("#394c81").name());
+    QCOMPARE(centreColour(ok).name(), QColor(QRgb(0x394c81)).name());
 }
 
 void tst_AppStyle::sheetIsTheDocumentedOne()

@@ -8,7 +8,6 @@
 
 namespace {
 
-const QByteArray marker(discoveryAckMarker, int(std::strlen(discoveryAckMarker)));
 
 bool plainAscii(const QByteArray &bytes)
 {
@@ -34,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray datagram = fuzzBytes(data, size);
     const std::optional<QString> unit = readDiscoveryUnitText(datagram);
 
-    FUZZ_CHECK(unit.has_value() == datagram.contains(marker), "an acknowledgement is exactly a datagram with the marker");
+    FUZZ_CHECK(unit.has_value() == datagram.contains(discoveryAckMarker), "an acknowledgement is exactly a datagram with the marker");
     if (!unit)
         return 0;
 

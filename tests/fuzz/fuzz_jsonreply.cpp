@@ -11,8 +11,7 @@
 
 namespace {
 
-const QStringList keys{QStringLiteral("paramStatus"), QStringLiteral("paramValue"), QStringLiteral("sysParamValue"),
-                       QStringLiteral("macAddr")};
+constexpr const char *keys[] = {"paramStatus", "paramValue", "sysParamValue", "macAddr"};
 
 void checkStep(const QString &status)
 {
@@ -34,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray body = fuzzBytes(data, size);
 
-    for (const QString &key : keys) {
+    for (const char *name : keys) {
+        const QString key = QString::fromLatin1(name);
         const QString text = jsonTextValue(body, key);
         const int number = jsonIntValue(body, key);
         FUZZ_CHECK(text.isEmpty() || number == 0, "one member cannot be both a string and a number");

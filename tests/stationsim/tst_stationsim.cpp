@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 constexpr int ReplyTimeoutMs = 5000;
 constexpr int UploadTimeoutMs = 30000;
@@ -45,21 +47,22 @@ QString commandUrl(const StationSim &sim, const QString &json)
 
 Reply finish(QNetworkReply *reply, int timeoutMs)
 {
-    Reply r;
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [&r, reply] {
-        ++r.pieces;
-        r.body += reply->readAll();
+    // After a time-out the reply lives on until deleteLater runs and may still read: not into a dead frame.
+    const auto r = std::make_shared<Reply>();
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [r, reply] {
+        ++r->pieces;
+        r->body += reply->readAll();
     });
     QSignalSpy finished(reply, &QNetworkReply::finished);
     if (finished.isEmpty() && !finished.wait(timeoutMs))
-        r.error = QNetworkReply::TimeoutError;
+        r->error = QNetworkReply::TimeoutError;
     else
-        r.error = reply->error();
+        r->error = reply->error();
     if (reply->isOpen())
-        r.body += reply->readAll();
-    r.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        r->body += reply->readAll();
+    r->status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     reply->deleteLater();
-    return r;
+    return *r;
 }
 
 Reply get(QNetworkAccessManager &nam, const QString &url, int timeoutMs = ReplyTimeoutMs)
@@ -103,7 +106,7 @@ QByteArray randomBytes(qint64 size)
 
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
 {
-    const QString path = dir.filePath(name);
+    QString path = dir.filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
         return {};

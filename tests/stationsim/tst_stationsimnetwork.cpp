@@ -32,7 +32,8 @@ private:
 void tst_StationSimNetwork::initTestCase()
 {
     // Broadcasts must never reach a real network: refuse to run outside the private one.
-    for (const QNetworkInterface &nic : QNetworkInterface::allInterfaces()) {
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &nic : interfaces) {
         if (!nic.flags().testFlag(QNetworkInterface::IsLoopBack) && nic.name() != QLatin1String("vmfw-upd"))
             QFAIL(qPrintable(QStringLiteral("unexpected interface %1: run this test through tests/netns-run")
                                  .arg(nic.name())));

@@ -239,7 +239,7 @@ void tst_UpdateWorkflow::wholeRun()
 
     // The flashing steps, in order, until the station reports the finish.
     QList<int> seen;
-    for (int i = 0; i < 100 && controlsEnabled(driver) == false; ++i) {
+    for (int i = 0; i < 100 && !controlsEnabled(driver); ++i) {
         QVERIFY(driver.tick());
         QCOMPARE(driver.state(), 6);
         const int step = stepShown(driver);

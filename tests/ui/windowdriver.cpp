@@ -15,28 +15,28 @@
 
 namespace {
 
-QStringList stateLines;
+Q_GLOBAL_STATIC(QStringList, stateLines)
 QtMessageHandler previousHandler = nullptr;
 
 // The window reports its workflow state only in its per-tick debug line; keep those lines for the test.
 void captureStateLines(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (type == QtDebugMsg && message.startsWith(QLatin1String("State ")))
-        stateLines << message.simplified();
+        *stateLines << message.simplified();
     else if (previousHandler)
         previousHandler(type, context, message);
 }
 
 QStringList lastStateWords()
 {
-    return stateLines.isEmpty() ? QStringList() : stateLines.constLast().split(QLatin1Char(' '));
+    return stateLines->isEmpty() ? QStringList() : stateLines->constLast().split(QLatin1Char(' '));
 }
 
 } // namespace
 
 WindowDriver::WindowDriver()
 {
-    stateLines.clear();
+    stateLines->clear();
     previousHandler = qInstallMessageHandler(captureStateLines);
     auto *timer = mainWindow.findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
     Q_ASSERT(timer);
@@ -115,7 +115,7 @@ void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen)
     auto *watcher = new QTimer;
     watcher->setInterval(10);
     auto tries = std::make_shared<int>(0);
-    QObject::connect(watcher, &QTimer::timeout, [watcher, seen, tries] {
+    QObject::connect(watcher, &QTimer::timeout, watcher, [watcher, seen, tries] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box && ++*tries < 500)
             return;
@@ -124,7 +124,8 @@ void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen)
             return;
         seen->title = box->windowTitle();
         seen->text = box->text();
-        for (QAbstractButton *button : box->buttons())
+        const QList<QAbstractButton *> buttons = box->buttons();
+        for (QAbstractButton *button : buttons)
             seen->buttons << button->text();
         seen->defaultButtonSet = box->defaultButton() != nullptr;
         seen->layoutMinimumWidth = box->layout() ? box->layout()->minimumSize().width() : 0;

@@ -175,7 +175,7 @@ void Autopilot::closeMessageBox()
         fail(QStringLiteral("the window showed a message box: %1").arg(text));
 }
 
-void Autopilot::shoot(const QString &name, std::function<void()> then)
+void Autopilot::shoot(const QString &name, const std::function<void()> &then)
 {
     QTimer::singleShot(paintSettleMs, this, [this, name, then] {
         window->repaint();

@@ -36,7 +36,7 @@ private:
     void takeMessage(const QString &text);
     void closeMessageBox();
     // Lets the window finish laying out and painting, saves what the screen shows, then runs `then`.
-    void shoot(const QString &name, std::function<void()> then = {});
+    void shoot(const QString &name, const std::function<void()> &then = {});
     void fail(const QString &reason);
     void succeed();
     QString stageName() const;

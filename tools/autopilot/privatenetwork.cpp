@@ -11,7 +11,8 @@ QString privateNetworkProblem()
                               "VMFWUPD_STATION_NETNS are not set)");
     QStringList unexpected;
     bool vethSeen = false;
-    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &interface : interfaces) {
         if (interface.name() == vethEnd)
             vethSeen = true;
         else if (interface.type() != QNetworkInterface::Loopback || interface.name() != QLatin1String("lo"))

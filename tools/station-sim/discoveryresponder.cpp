@@ -148,7 +148,8 @@ void DiscoveryResponder::answer(quint32 senderIp)
     to.sin_family = AF_INET;
     to.sin_port = htons(Port);
     to.sin_addr.s_addr = htonl(senderIp);
-    for (const QByteArray &datagram : answers(options))
+    const QVector<QByteArray> datagrams = answers(options);
+    for (const QByteArray &datagram : datagrams)
         ::sendto(fd, datagram.constData(), size_t(datagram.size()), 0, reinterpret_cast<const sockaddr *>(&to),
                  sizeof to);
 }

@@ -37,7 +37,7 @@ public:
     void stop();
 
 private:
-    void addRoutes(httplib::Server &server);
+    void addRoutes(httplib::Server &srv);
     void handleCommand(const httplib::Request &req, httplib::Response &res);
     void handleDebug(const httplib::Request &req, httplib::Response &res);
     void handleFirmwarePage(const httplib::Request &req, httplib::Response &res);

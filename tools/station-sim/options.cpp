@@ -134,7 +134,7 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
     if (!p.parse(arguments))
         return usageError(p.errorText(), exitCode);
     if (!p.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument: ") + p.positionalArguments().first(), exitCode);
+        return usageError(QStringLiteral("unexpected argument: ") + p.positionalArguments().constFirst(), exitCode);
     if (p.isSet(help)) {
         std::fputs(qUtf8Printable(p.helpText()), stdout);
         exitCode = 0;
@@ -154,7 +154,7 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
         return !p.isSet(opt) || toNumber(p.value(opt), min, out);
     };
     auto bad = [&](const QCommandLineOption &opt) {
-        return usageError(QStringLiteral("invalid value for --%1: %2").arg(opt.names().first(), p.value(opt)),
+        return usageError(QStringLiteral("invalid value for --%1: %2").arg(opt.names().constFirst(), p.value(opt)),
                           exitCode);
     };
 
@@ -214,7 +214,8 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
         return bad(ackDelay);
     if (!intOpt(junkFirst, 0, 1000, o.junkFirst))
         return bad(junkFirst);
-    for (const QString &hex : p.values(ackHex)) {
+    const QStringList hexes = p.values(ackHex);
+    for (const QString &hex : hexes) {
         const QByteArray raw = QByteArray::fromHex(hex.toLatin1());
         if (raw.isEmpty() || raw.toHex() != hex.toLower().toLatin1())
             return usageError(QStringLiteral("invalid value for --ack-hex: ") + hex, exitCode);

@@ -111,7 +111,7 @@ QByteArray firmwarePage(const UploadedFile *file, bool addOneByte)
     QByteArray body;
     if (file) {
         body = QByteArrayLiteral("Firmware File is available, size is ")
-               + QByteArray::number(qint64(file->size + (addOneByte ? 1 : 0))) + QByteArrayLiteral("<br>\n")
+               + QByteArray::number(qint64(file->size) + (addOneByte ? 1 : 0)) + QByteArrayLiteral("<br>\n")
                + QByteArrayLiteral("File name: ") + file->filename.toHtmlEscaped().toUtf8() + QByteArrayLiteral("<br>\n");
     } else {
         body = QByteArrayLiteral("No firmware file uploaded<br>\n");
