@@ -3,6 +3,7 @@
 
 #include "benchsupport.h"
 #include "discovery.h"
+#include "privatenetwork.h"
 #include "stationsim.h"
 
 #include <QCommandLineParser>
@@ -33,11 +34,9 @@ int main(int argc, char *argv[])
     Bench::armWatchdog(budgetSeconds, "discovery");
     Bench::silenceDebugOutput();
 
-    const QString updaterIf = qEnvironmentVariable("VMFWUPD_UPDATER_IF");
-    QString interfaces;
-    if (updaterIf.isEmpty() || !Bench::onlyInterfaces({QStringLiteral("lo"), updaterIf}, interfaces)) {
-        Bench::say(QStringLiteral("discovery: refused: not on the updater host of tests/netns-run (sees: %1)")
-                       .arg(interfaces));
+    const QString problem = privateNetworkProblem();
+    if (!problem.isEmpty()) {
+        Bench::say(QStringLiteral("discovery: refused: ") + problem);
         return 2;
     }
 

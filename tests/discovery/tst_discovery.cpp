@@ -2,6 +2,7 @@
 // Discovery broadcasts on every interface it finds.
 #include "discovery.h"
 #include "discoverydatagram.h"
+#include "privatenetwork.h"
 #include "stationsim.h"
 
 #include <QElapsedTimer>
@@ -131,20 +132,11 @@ private slots:
 
 void tst_Discovery::initTestCase()
 {
-    const QString ownLink = qEnvironmentVariable("VMFWUPD_UPDATER_IF");
-    if (ownLink.isEmpty() || stationIp().isEmpty() || qEnvironmentVariableIsEmpty("VMFWUPD_STATION_NETNS"))
-        QFAIL("not inside the private network: run this test only through tests/netns-run");
+    const QString problem = privateNetworkProblem();
+    if (!problem.isEmpty() || stationIp().isEmpty())
+        QFAIL(qPrintable(QStringLiteral("REFUSING TO BROADCAST: ") + problem));
 
-    QStringList found;
-    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface &netInterface : interfaces)
-        found << netInterface.name();
-    found.sort();
-    QStringList made{QStringLiteral("lo"), ownLink};
-    made.sort();
-    if (found != made)
-        QFAIL(qPrintable(QStringLiteral("REFUSING TO BROADCAST: interfaces %1 found, only %2 expected")
-                             .arg(found.join(QLatin1Char(' ')), made.join(QLatin1Char(' ')))));
+    const QString ownLink = qEnvironmentVariable("VMFWUPD_UPDATER_IF");
 
     const QList<QNetworkAddressEntry> entries = QNetworkInterface::interfaceFromName(ownLink).addressEntries();
     const bool ownAddress = std::any_of(entries.cbegin(), entries.cend(), [](const QNetworkAddressEntry &e) {
