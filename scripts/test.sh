@@ -21,7 +21,7 @@ if [[ $gates == 1 ]]; then
     stage "static analysis"
     BUILD_DIR=$build "$top/scripts/ci-analysis.sh"
     stage "fuzzing"
-    "$top/scripts/ci-fuzz.sh"
+    FUZZ_SECONDS=${FUZZ_SECONDS:-20} "$top/scripts/ci-fuzz.sh"
     stage "sanitizers"
     CTEST_JOBS=3 "$top/scripts/ci-sanitizers.sh"
 fi
