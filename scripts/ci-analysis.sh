@@ -12,21 +12,7 @@ jobs=${JOBS:-$(nproc)}
 dirs=${ANALYSIS_DIRS:-app ui basectrl discovery resources tools tests bench}
 
 # Debian 12 ships clang-tidy 14 with run-clang-tidy; clazy 1.11 is built against the same clang.
-needed=(clang clang-tidy clazy python3)
-missing=()
-for p in "${needed[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    if [[ $(id -u) -ne 0 ]]; then
-        echo "ci-analysis: missing packages: ${missing[*]}; run as root (or sudo) to install them" >&2
-        exit 1
-    fi
-    echo "ci-analysis: installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$top/scripts/setup-deps.sh" --checks
 
 started=$(date +%s)
 # Without AUTOGEN_ORIGIN_DEPENDS off, every *_autogen target would first build the libraries its target links.

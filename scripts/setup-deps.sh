@@ -13,7 +13,7 @@ packages=(
     dpkg-dev desktop-file-utils file curl
 )
 if [[ ${1:-} == --checks ]]; then
-    packages+=(clang libclang-rt-14-dev clang-tidy clazy)
+    packages+=(clang libclang-rt-14-dev clang-tidy clazy python3)
 fi
 
 missing=()
