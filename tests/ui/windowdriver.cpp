@@ -67,13 +67,8 @@ bool WindowDriver::tick(Wait wait)
 
 bool WindowDriver::settle(int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!manager()->findChildren<QNetworkReply *>().isEmpty()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
+    // Handled replies are released with deleteLater; qWaitFor also runs those deferred deletes.
+    return QTest::qWaitFor([this] { return manager()->findChildren<QNetworkReply *>().isEmpty(); }, timeoutMs);
 }
 
 int WindowDriver::state() const
