@@ -51,10 +51,12 @@ const QString uploadErrorText = QStringLiteral("Upload Error occurred. Pls Try A
 
 // Every flashing step must outlast one 2 s tick, or the window's once-per-tick poll could skip it: the shortest
 // of the station's steps (4 s nominal) then lasts 3 s.
+// A real station is away for longer than one 2 s tick when it reboots; one that is back sooner would answer
+// the poll the window still sends on the tick after "Rebooting" with "Idle".
 QStringList stationArgs(const QString &generation)
 {
     return {"--discovery",     "--port", "80",      "--lifetime",       "300", "--generation", generation,
-            "--mac",           stationMac, "--time-scale", "0.75", "--reboot-seconds", "2"};
+            "--mac",           stationMac, "--time-scale", "0.75", "--reboot-seconds", "5"};
 }
 
 QString writeImage(const QString &path)
