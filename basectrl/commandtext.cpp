@@ -1,5 +1,7 @@
 #include "commandtext.h"
 
+#include <QUrl>
+
 QString commandStringValue(const QString &text)
 {
     QString out;
@@ -41,6 +43,19 @@ QString commandStringValue(const QString &text)
             else
                 out += c;
         }
+    }
+    return out;
+}
+
+QString uploadFileName(const QString &fileName)
+{
+    QString out;
+    out.reserve(fileName.size());
+    for (const QChar c : fileName) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\') || c.unicode() < 0x20 || c.unicode() == 0x7f)
+            out += QString::fromLatin1(QUrl::toPercentEncoding(c));
+        else
+            out += c;
     }
     return out;
 }

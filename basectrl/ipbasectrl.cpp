@@ -12,6 +12,7 @@
 #include <QHttpPart>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 #include <cstdlib>
@@ -41,6 +42,25 @@ const char v11UploadName[] = "vmlinuz";
 void logBody(const QByteArray &body)
 {
     qDebug().noquote() << QString::fromUtf8(body);
+}
+
+// Qt's own transfer time-out would go on running after the last byte has left, while the
+// station holds its answer back, and a station may answer only once it has flashed the image.
+// So the upload's limit runs only while its body is on its way.
+void limitUploadIdle(QNetworkReply *reply, int idleMs)
+{
+    auto *idle = new QTimer(reply);
+    idle->setSingleShot(true);
+    idle->setInterval(idleMs);
+    QObject::connect(idle, &QTimer::timeout, reply, &QNetworkReply::abort);
+    QObject::connect(reply, &QNetworkReply::uploadProgress, idle, [idle](qint64 sent, qint64 total) {
+        // After a cut connection Qt may send the body once more: the limit then runs again.
+        if (total > 0 && sent == total)
+            idle->stop();
+        else
+            idle->start();
+    });
+    idle->start();
 }
 
 } // namespace
@@ -109,7 +129,7 @@ void IpBaseCtrl::uploadFirmware(QString address, QString filePath)
         return;
     }
 
-    const QString partName = v11Mode ? QString::fromLatin1(v11UploadName) : info.fileName();
+    const QString partName = v11Mode ? QString::fromLatin1(v11UploadName) : uploadFileName(info.fileName());
     QHttpPart part;
     part.setHeader(QNetworkRequest::ContentDispositionHeader,
                    QStringLiteral("form-data; name=\"file_upload_base\"; filename=\"%1\"")
@@ -126,11 +146,11 @@ void IpBaseCtrl::uploadFirmware(QString address, QString filePath)
     // Set raw so the boundary stands unquoted, as the station expects.
     request.setRawHeader("Content-Type",
                          QByteArray("multipart/form-data; boundary=") + uploadBoundary);
-    request.setTransferTimeout(RequestTimeouts::uploadIdleMs);
     lastReply = manager->post(request, multiPart);
     multiPart->setParent(lastReply);
     connect(lastReply, &QNetworkReply::uploadProgress, this, &IpBaseCtrl::uploadProgress);
     connect(lastReply, &QNetworkReply::errorOccurred, this, &IpBaseCtrl::uploadError);
+    limitUploadIdle(lastReply, timeouts.uploadIdleMs);
     // The station's answer is never read; the reply only has to go once it is over.
     connect(lastReply, &QNetworkReply::finished, lastReply, &QObject::deleteLater);
 }
@@ -140,7 +160,8 @@ void IpBaseCtrl::requestFirmwareUpgrade(QString address, QString filePath)
     if (upgradeStarted)
         return;
     upgradeStarted = true;
-    const QString fileName = QFileInfo(filePath).fileName();
+    // Named as the upload named it, so that the station finds the file it stored.
+    const QString fileName = uploadFileName(QFileInfo(filePath).fileName());
     sendCommand(address,
                 QString::fromLatin1(startUpgradeCommand).arg(commandStringValue(fileName)),
                 &IpBaseCtrl::onRequestFirmwareUpgrade);
@@ -173,6 +194,11 @@ void IpBaseCtrl::requestFwUpgStatusV11(QString address)
         return;
     }
     sendPage(address, QLatin1String(upgradePageTemplate), &IpBaseCtrl::onRequestFwUpgStatusV11);
+}
+
+void IpBaseCtrl::setTimeouts(const RequestTimeouts &limits)
+{
+    timeouts = limits;
 }
 
 void IpBaseCtrl::uploadFinished(QNetworkReply *reply)
@@ -339,7 +365,7 @@ void IpBaseCtrl::sendPage(const QString &address, const QString &urlTemplate, Re
 void IpBaseCtrl::sendGet(const QUrl &url, ReplySlot slot)
 {
     QNetworkRequest request(url);
-    request.setTransferTimeout(RequestTimeouts::commandMs);
+    request.setTransferTimeout(timeouts.commandMs);
     lastReply = manager->get(request);
     // Handled once on the whole body: readyRead may deliver it in several pieces.
     connect(lastReply, &QNetworkReply::finished, this, slot);
@@ -351,7 +377,7 @@ std::optional<QByteArray> IpBaseCtrl::takeReplyBody()
     if (!reply)
         return std::nullopt;
     reply->deleteLater();
-    if (reply->error() != QNetworkReply::NoError)
+    if (!answerArrivedWhole(reply->error()))
         return std::nullopt;
     return reply->readAll();
 }

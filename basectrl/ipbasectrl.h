@@ -1,6 +1,8 @@
 #ifndef IPBASECTRL_H
 #define IPBASECTRL_H
 
+#include "requesttimeouts.h"
+
 #include <QByteArray>
 #include <QNetworkReply>
 #include <QObject>
@@ -32,6 +34,10 @@ public:
     void requestFwUploadStatus(QString address);
     void requestFwUpgStatus(QString address);
     void requestFwUpgStatusV11(QString address);
+
+    // For a station that keeps a faster pace than a real one (tests, benchmarks); applies to
+    // the requests sent from then on.
+    void setTimeouts(const RequestTimeouts &limits);
 
 signals:
     void progressUpd(int p, int q, QString src, QString msg, int stat);
@@ -71,6 +77,7 @@ private:
     qint32 writeProgress;
     qint32 eraseProgress;
     bool upgradeStarted;
+    RequestTimeouts timeouts;
 };
 
 #endif // IPBASECTRL_H

@@ -17,6 +17,30 @@ QJsonValue topLevelValue(const QByteArray &body, const QString &key)
 
 } // namespace
 
+bool answerArrivedWhole(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::NoError:
+    // The codes Qt derives from a 4xx or 5xx status line.
+    case QNetworkReply::ProtocolInvalidOperationError:
+    case QNetworkReply::AuthenticationRequiredError:
+    case QNetworkReply::ContentAccessDenied:
+    case QNetworkReply::ContentNotFoundError:
+    case QNetworkReply::ContentOperationNotPermittedError:
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+    case QNetworkReply::ContentConflictError:
+    case QNetworkReply::ContentGoneError:
+    case QNetworkReply::UnknownContentError:
+    case QNetworkReply::InternalServerError:
+    case QNetworkReply::OperationNotImplementedError:
+    case QNetworkReply::ServiceUnavailableError:
+    case QNetworkReply::UnknownServerError:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QString jsonTextValue(const QByteArray &body, const QString &key)
 {
     const QJsonValue value = topLevelValue(body, key);

@@ -2,12 +2,19 @@
 #define REPLYREADERS_H
 
 #include <QByteArray>
+#include <QNetworkReply>
 #include <QString>
 
 #include <optional>
 
 // Readers of the station's reply bodies. Plain functions on bytes so that tests
 // and fuzzers can feed them anything.
+
+// Whether a reply that ended with `error` brought the station's whole answer. A station
+// may answer with any HTTP status; Qt turns an error status into an error code only once
+// the body is in, so those count like no error at all. A network failure (refused, reset,
+// cut short, timed out) brings no whole answer, whatever status line came before it.
+bool answerArrivedWhole(QNetworkReply::NetworkError error);
 
 // The JSON string at `key` of the body's top-level object; empty when the body is
 // not a JSON object, lacks the key or holds another JSON type there.

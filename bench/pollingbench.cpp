@@ -19,7 +19,7 @@
 namespace {
 
 // Queued polls time out together with the first ones, so a silent station needs about one time-out.
-constexpr int drainTimeoutMs = 6 * RequestTimeouts::commandMs;
+const int drainTimeoutMs = 6 * RequestTimeouts().commandMs;
 constexpr int warmUpPolls = 20;
 constexpr int settleSampleMs = 50;
 constexpr int settleSteadySamples = 4;
@@ -161,7 +161,7 @@ int main(int argc, char *argv[])
                    .arg(polls)
                    .arg(batch)
                    .arg(passes)
-                   .arg(RequestTimeouts::commandMs / 1000));
+                   .arg(RequestTimeouts().commandMs / 1000));
     const struct {
         const char *name;
         QString address;

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -110,6 +111,33 @@ QVariantList report(int p, int q, const QString &src, const QString &msg, int st
     return {p, q, src, msg, stat};
 }
 
+// A station that answers every request with the same raw bytes, then hangs up; it keeps what it was sent.
+class RawPeer : public QObject
+{
+public:
+    explicit RawPeer(const QByteArray &answer)
+    {
+        server.listen(QHostAddress::LocalHost);
+        connect(&server, &QTcpServer::newConnection, this, [this, answer] {
+            while (QTcpSocket *socket = server.nextPendingConnection()) {
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket, answer] {
+                    received += socket->readAll();
+                    if (received.endsWith("\r\n\r\n")) {
+                        socket->write(answer);
+                        socket->disconnectFromHost();
+                    }
+                });
+            }
+        });
+    }
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(server.serverPort()); }
+    QByteArray received;
+
+private:
+    QTcpServer server;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Op)
@@ -127,6 +155,8 @@ private slots:
     void randSequence();
     void replyReports_data();
     void replyReports();
+    void answersOverTheWire_data();
+    void answersOverTheWire();
     void v11PageReports();
     void stationGenerations_data();
     void stationGenerations();
@@ -238,84 +268,97 @@ void tst_IpBaseCtrl::replyReports_data()
 {
     QTest::addColumn<Slot>("slot");
     QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<bool>("failed");
+    QTest::addColumn<QNetworkReply::NetworkError>("error");
     QTest::addColumn<QByteArray>("signal");
     QTest::addColumn<QVariantList>("args");
 
     const QByteArray none;
     const QVariantList noArgs;
+    // Failed in the network, or answered whole with an error status: Qt sets these codes on finishing.
+    const auto ok = QNetworkReply::NoError;
+    const auto reset = QNetworkReply::RemoteHostClosedError;
+    const auto timedOut = QNetworkReply::OperationCanceledError;
+    const auto status404 = QNetworkReply::ContentNotFoundError;
+    const auto status500 = QNetworkReply::InternalServerError;
     const QByteArray ver("deviceStat");
     QTest::newRow("version V14") << Slot::GetVersion
         << QByteArray(R"({"sysParamValue":"143 20201120 V14.2","macAddr":"0A:1B:2C:3D:4E:5F","x":1})")
-        << false << ver << QVariantList{"143 20201120 V14.2", "0A:1B:2C:3D:4E:5F"};
+        << ok << ver << QVariantList{"143 20201120 V14.2", "0A:1B:2C:3D:4E:5F"};
     QTest::newRow("version VOIP_EN") << Slot::GetVersion
-        << QByteArray(R"({"sysParamValue":"VOIP_EN","macAddr":"m"})") << false << ver << QVariantList{"v11.x", "m"};
+        << QByteArray(R"({"sysParamValue":"VOIP_EN","macAddr":"m"})") << ok << ver << QVariantList{"v11.x", "m"};
     QTest::newRow("version with VOIP_EN inside") << Slot::GetVersion
-        << QByteArray(R"({"sysParamValue":"xVOIP_EN 11.7y","macAddr":"m"})") << false << ver << QVariantList{"v11.x", "m"};
+        << QByteArray(R"({"sysParamValue":"xVOIP_EN 11.7y","macAddr":"m"})") << ok << ver << QVariantList{"v11.x", "m"};
     QTest::newRow("version voip_en lower case") << Slot::GetVersion
-        << QByteArray(R"({"sysParamValue":"voip_en 11.7","macAddr":"m"})") << false << ver << QVariantList{"voip_en 11.7", "m"};
+        << QByteArray(R"({"sysParamValue":"voip_en 11.7","macAddr":"m"})") << ok << ver << QVariantList{"voip_en 11.7", "m"};
     QTest::newRow("version as number") << Slot::GetVersion
-        << QByteArray(R"({"sysParamValue":143,"macAddr":"m"})") << false << ver << QVariantList{"", "m"};
+        << QByteArray(R"({"sysParamValue":143,"macAddr":"m"})") << ok << ver << QVariantList{"", "m"};
     QTest::newRow("version without MAC") << Slot::GetVersion
-        << QByteArray(R"({"sysParamValue":"V14.3"})") << false << ver << QVariantList{"V14.3", ""};
-    QTest::newRow("version not JSON") << Slot::GetVersion << QByteArray("<html/>") << false << ver << QVariantList{"", ""};
-    QTest::newRow("version failed") << Slot::GetVersion
-        << QByteArray(R"({"sysParamValue":"V14.3"})") << true << none << noArgs;
+        << QByteArray(R"({"sysParamValue":"V14.3"})") << ok << ver << QVariantList{"V14.3", ""};
+    QTest::newRow("version not JSON") << Slot::GetVersion << QByteArray("<html/>") << ok << ver << QVariantList{"", ""};
+    QTest::newRow("version cut off") << Slot::GetVersion
+        << QByteArray(R"({"sysParamValue":"V14.3"})") << reset << none << noArgs;
+    QTest::newRow("version answered 404") << Slot::GetVersion
+        << QByteArray(R"({"sysParamValue":"V14.3","macAddr":"m"})") << status404 << ver << QVariantList{"V14.3", "m"};
 
     const QByteArray cfg("cfgJsonUpd");
     const QByteArray raw("{\"a\": 1}\n%s %n 100%");
-    QTest::newRow("config passed on as is") << Slot::GetConfig << raw << false << cfg << QVariantList{raw};
-    QTest::newRow("config failed") << Slot::GetConfig << raw << true << none << noArgs;
+    QTest::newRow("config passed on as is") << Slot::GetConfig << raw << ok << cfg << QVariantList{raw};
+    QTest::newRow("config timed out") << Slot::GetConfig << raw << timedOut << none << noArgs;
+    QTest::newRow("config answered 500") << Slot::GetConfig << raw << status500 << cfg << QVariantList{raw};
 
     const QByteArray prog("progressUpd");
-    QTest::newRow("reset, any body") << Slot::SetDefaultConfig << QByteArray("x") << false << prog
+    QTest::newRow("reset, any body") << Slot::SetDefaultConfig << QByteArray("x") << ok << prog
         << report(100, 100, "Config", "Default Configuration set successfully", 0);
-    QTest::newRow("reset failed") << Slot::SetDefaultConfig << QByteArray("x") << true << none << noArgs;
+    QTest::newRow("reset failed") << Slot::SetDefaultConfig << QByteArray("x") << reset << none << noArgs;
 
     auto status = [](const char *text, const char *value) {
         return QByteArray(R"({"paramStatus":")") + text + R"(","paramValue":)" + value + "}";
     };
-    QTest::newRow("status Idle") << Slot::FwUpgStatus << status("Idle", "0") << false << prog
+    QTest::newRow("status Idle") << Slot::FwUpgStatus << status("Idle", "0") << ok << prog
         << report(0, 1, "Idle", "Upgrade Idle", 0);
-    QTest::newRow("status 1/5") << Slot::FwUpgStatus << status("Erasing Flash (1/5)", "12") << false << prog
+    QTest::newRow("status 1/5") << Slot::FwUpgStatus << status("Erasing Flash (1/5)", "12") << ok << prog
         << report(12, 2, "Erasing Flash (1/5)", "Upgrade Erasing Flash (1/5)", 0);
-    QTest::newRow("status 2/5") << Slot::FwUpgStatus << status("Verify Erased (2/5)", "40") << false << prog
+    QTest::newRow("status 2/5") << Slot::FwUpgStatus << status("Verify Erased (2/5)", "40") << ok << prog
         << report(40, 3, "Verify Erased (2/5)", "Upgrade Verify Erased (2/5)", 0);
-    QTest::newRow("status 3/5") << Slot::FwUpgStatus << status("Writing Flash (3/5)", "55") << false << prog
+    QTest::newRow("status 3/5") << Slot::FwUpgStatus << status("Writing Flash (3/5)", "55") << ok << prog
         << report(55, 4, "Writing Flash (3/5)", "Upgrade Writing Flash (3/5)", 0);
-    QTest::newRow("status 4/5") << Slot::FwUpgStatus << status("Verify Write (4/5)", "99") << false << prog
+    QTest::newRow("status 4/5") << Slot::FwUpgStatus << status("Verify Write (4/5)", "99") << ok << prog
         << report(99, 5, "Verify Write (4/5)", "Upgrade Verify Write (4/5)", 0);
-    QTest::newRow("status Rebooting") << Slot::FwUpgStatus << status("Rebooting (5/5)", "77") << false << prog
+    QTest::newRow("status Rebooting") << Slot::FwUpgStatus << status("Rebooting (5/5)", "77") << ok << prog
         << report(0, 6, "Rebooting (5/5)", "Upgrade Rebooting (5/5)", 3);
-    QTest::newRow("status CRC error") << Slot::FwUpgStatus << status("CRC error in file", "0") << false << prog
+    QTest::newRow("status CRC error") << Slot::FwUpgStatus << status("CRC error in file", "0") << ok << prog
         << report(0, 1, "CRC error in file", "Upgrade CRC error in file", 0);
-    QTest::newRow("status with percent signs") << Slot::FwUpgStatus << status("50% %1 %s", "5") << false << prog
+    QTest::newRow("status with percent signs") << Slot::FwUpgStatus << status("50% %1 %s", "5") << ok << prog
         << report(5, 1, "50% %1 %s", "Upgrade 50% %1 %s", 0);
-    QTest::newRow("status not JSON") << Slot::FwUpgStatus << QByteArray("Rebooting") << false << prog
+    QTest::newRow("status not JSON") << Slot::FwUpgStatus << QByteArray("Rebooting") << ok << prog
         << report(0, 1, "", "Upgrade ", 0);
-    QTest::newRow("status failed") << Slot::FwUpgStatus << status("Rebooting (5/5)", "0") << true << none << noArgs;
+    QTest::newRow("status failed") << Slot::FwUpgStatus << status("Rebooting (5/5)", "0") << reset << none << noArgs;
+    QTest::newRow("status answered 500") << Slot::FwUpgStatus << status("Writing Flash (3/5)", "55") << status500
+        << prog << report(55, 4, "Writing Flash (3/5)", "Upgrade Writing Flash (3/5)", 0);
 
     // A fresh controller has sent no image: its fileSize is 0.
     const QByteArray page("<p>Firmware File is available, size is %1<br>");
     QTest::newRow("upload page, size matches") << Slot::FwUploadStatus << QByteArray(page).replace("%1", "0")
-        << false << prog << report(100, 1, "Verification Success", "Upload Complete", 2);
+        << ok << prog << report(100, 1, "Verification Success", "Upload Complete", 2);
     QTest::newRow("upload page, size differs") << Slot::FwUploadStatus << QByteArray(page).replace("%1", "5")
-        << false << prog << report(100, 0, "Upload Error", "Upload Error", 4);
+        << ok << prog << report(100, 0, "Upload Error", "Upload Error", 4);
     QTest::newRow("upload page, phrase at 0") << Slot::FwUploadStatus << page.mid(3).replace("%1", "0")
-        << false << none << noArgs;
+        << ok << none << noArgs;
     QTest::newRow("upload page failed") << Slot::FwUploadStatus << QByteArray(page).replace("%1", "0")
-        << true << none << noArgs;
+        << timedOut << none << noArgs;
+    QTest::newRow("upload page answered 404") << Slot::FwUploadStatus << QByteArray(page).replace("%1", "0")
+        << status404 << prog << report(100, 1, "Verification Success", "Upload Complete", 2);
 
-    QTest::newRow("start reply not examined") << Slot::FirmwareUpgrade << QByteArray("ERROR") << false << none << noArgs;
-    QTest::newRow("reboot reply") << Slot::DoReboot << QByteArray("ok") << false << none << noArgs;
-    QTest::newRow("general reply") << Slot::Status << QByteArray("%s%s%n") << false << none << noArgs;
+    QTest::newRow("start reply not examined") << Slot::FirmwareUpgrade << QByteArray("ERROR") << ok << none << noArgs;
+    QTest::newRow("reboot reply") << Slot::DoReboot << QByteArray("ok") << ok << none << noArgs;
+    QTest::newRow("general reply") << Slot::Status << QByteArray("%s%s%n") << ok << none << noArgs;
 }
 
 void tst_IpBaseCtrl::replyReports()
 {
     QFETCH(Slot, slot);
     QFETCH(QByteArray, body);
-    QFETCH(bool, failed);
+    QFETCH(QNetworkReply::NetworkError, error);
     QFETCH(QByteArray, signal);
     QFETCH(QVariantList, args);
 
@@ -323,8 +366,7 @@ void tst_IpBaseCtrl::replyReports()
     QSignalSpy device(&ctrl, &IpBaseCtrl::deviceStat);
     QSignalSpy config(&ctrl, &IpBaseCtrl::cfgJsonUpd);
     QSignalSpy progress(&ctrl, &IpBaseCtrl::progressUpd);
-    QPointer<FakeReply> reply = new FakeReply(body, failed ? QNetworkReply::ContentNotFoundError
-                                                           : QNetworkReply::NoError);
+    QPointer<FakeReply> reply = new FakeReply(body, error);
     bindSlot(reply, ctrl, slot);
     emit reply->finished();
 
@@ -335,6 +377,48 @@ void tst_IpBaseCtrl::replyReports()
     if (!signal.isEmpty())
         QCOMPARE(spies.value(signal)->at(0), args);
     QTRY_VERIFY2_WITH_TIMEOUT(reply.isNull(), "the reply was not released", 1000);
+}
+
+void tst_IpBaseCtrl::answersOverTheWire_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("shown");
+
+    const QByteArray body(R"({"sysParamValue":"143 20201120 V14.2","macAddr":"0A:1B:2C:3D:4E:5F"})");
+    const QByteArray head = "Content-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size())
+                            + "\r\n\r\n";
+    // A station chooses its status lines freely: any whole answer is read.
+    for (const char *status : {"200 OK", "400 Bad Request", "401 Unauthorized", "403 Forbidden", "404 Not Found",
+                               "405 Method Not Allowed", "409 Conflict", "410 Gone", "418 I'm a teapot",
+                               "451 Unavailable For Legal Reasons", "500 Internal Server Error",
+                               "501 Not Implemented", "503 Service Unavailable", "599 Station Busy"}) {
+        QTest::newRow(status) << "HTTP/1.1 " + QByteArray(status) + "\r\n" + head + body << true;
+    }
+    QTest::newRow("404, chunked") << "HTTP/1.1 404 Not Found\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                         + QByteArray::number(body.size(), 16) + "\r\n" + body + "\r\n0\r\n\r\n"
+                                  << true;
+    QTest::newRow("404, ended by closing") << "HTTP/1.0 404 Not Found\r\n\r\n" + body << true;
+    // Cut short: the station closes before the length it announced.
+    QTest::newRow("200, cut short") << "HTTP/1.1 200 OK\r\n" + head + body.left(20) << false;
+    QTest::newRow("404, cut short") << "HTTP/1.1 404 Not Found\r\n" + head + body.left(20) << false;
+    QTest::newRow("500, cut short") << "HTTP/1.1 500 Internal Server Error\r\n" + head << false;
+    QTest::newRow("closed before answering") << QByteArray() << false;
+}
+
+void tst_IpBaseCtrl::answersOverTheWire()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, shown);
+
+    RawPeer peer(answer);
+    IpBaseCtrl ctrl;
+    QSignalSpy device(&ctrl, &IpBaseCtrl::deviceStat);
+    ctrl.requestGetVersion(peer.address());
+    QVERIFY2(allReleased(ctrl, 10000), "the reply did not end");
+    QVERIFY2(peer.received.startsWith("GET /getJson.json?rand="), peer.received.constData());
+    QCOMPARE(device.size(), shown ? 1 : 0);
+    if (shown)
+        QCOMPARE(device.at(0), (QVariantList{"143 20201120 V14.2", "0A:1B:2C:3D:4E:5F"}));
 }
 
 void tst_IpBaseCtrl::v11PageReports()
@@ -583,36 +667,57 @@ void tst_IpBaseCtrl::uploadNetworkError()
 void tst_IpBaseCtrl::startUpgradeFileName_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("stationName");
     QTest::addColumn<QString>("jsonValue");
     QTest::addColumn<QString>("wireValue");
 
-    QTest::newRow("release image") << firmwareName << firmwareName << firmwareName;
-    QTest::newRow("space") << "fw 1.bin" << "fw 1.bin" << "fw%201.bin";
-    QTest::newRow("non-ASCII") << "fw_ü.bin" << "fw_ü.bin" << "fw_%C3%BC.bin";
-    QTest::newRow("ampersand") << "a&jsonString=x.bin" << "a&jsonString=x.bin" << QString();
-    QTest::newRow("hash") << "fw#2.bin" << "fw#2.bin" << QString();
-    QTest::newRow("percent") << "100%41.bin" << "100%41.bin" << QString();
-    QTest::newRow("plus") << "a+b.bin" << "a+b.bin" << QString();
-    QTest::newRow("double quote") << "a\"b.bin" << "a\\\"b.bin" << QString();
-    QTest::newRow("backslash") << "a\\b.bin" << "a\\\\b.bin" << QString();
-    QTest::newRow("control character") << "a\tb\x01.bin" << "a\\tb\\u0001.bin" << QString();
+    QTest::newRow("release image") << firmwareName << firmwareName << firmwareName << firmwareName;
+    QTest::newRow("space") << "fw 1.bin" << "fw 1.bin" << "fw 1.bin" << "fw%201.bin";
+    QTest::newRow("non-ASCII") << "fw_ü.bin" << "fw_ü.bin" << "fw_ü.bin" << "fw_%C3%BC.bin";
+    QTest::newRow("ampersand") << "a&jsonString=x.bin" << "a&jsonString=x.bin" << "a&jsonString=x.bin" << QString();
+    QTest::newRow("hash") << "fw#2.bin" << "fw#2.bin" << "fw#2.bin" << QString();
+    QTest::newRow("percent") << "100%41.bin" << "100%41.bin" << "100%41.bin" << QString();
+    QTest::newRow("plus") << "a+b.bin" << "a+b.bin" << "a+b.bin" << QString();
+    QTest::newRow("semicolon") << "a; name=b.bin" << "a; name=b.bin" << "a; name=b.bin" << QString();
+    // These would end or break the quoted name in the upload's header.
+    QTest::newRow("double quote") << "a\"b.bin" << "a%22b.bin" << "a%22b.bin" << QString();
+    QTest::newRow("quote, then more parameters") << "x\"; name=\"y.bin" << "x%22; name=%22y.bin"
+                                                 << "x%22; name=%22y.bin" << QString();
+    QTest::newRow("backslash") << "a\\b.bin" << "a%5Cb.bin" << "a%5Cb.bin" << QString();
+    QTest::newRow("backslash at the end") << "ab\\" << "ab%5C" << "ab%5C" << QString();
+    QTest::newRow("line break") << "a\r\nX-Y: z.bin" << "a%0D%0AX-Y: z.bin" << "a%0D%0AX-Y: z.bin" << QString();
+    QTest::newRow("control character") << "a\tb\x01.bin" << "a%09b%01.bin" << "a%09b%01.bin" << QString();
 }
 
+// The start-upgrade command names the file as the upload named it, so that the station finds what it stored.
 void tst_IpBaseCtrl::startUpgradeFileName()
 {
     QFETCH(QString, name);
+    QFETCH(QString, stationName);
     QFETCH(QString, jsonValue);
     QFETCH(QString, wireValue);
 
+    QTemporaryDir images;
+    QVERIFY2(images.isValid(), "no temporary directory");
+    const QString image = writeImage(images, name, 1000);
+    QVERIFY2(!image.isEmpty(), "cannot write the image");
     IpBaseCtrl ctrl;
-    const int before = station->log().size();
+    int before = station->log().size();
+    ctrl.uploadFirmware(station->address(), image);
+    QVERIFY2(allReleased(ctrl), "the upload did not end");
+    QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 1, 5000);
+    const QJsonObject upload = station->log().at(before).value("upload").toObject();
+    QVERIFY2(upload.value("complete").toBool(), "the station did not take the upload");
+    QCOMPARE(upload.value("filename").toString(), stationName);
+
+    before = station->log().size();
     const int r = freshRandSequence(1).at(0);
-    ctrl.requestFirmwareUpgrade(station->address(), dir.filePath(name));
+    ctrl.requestFirmwareUpgrade(station->address(), image);
     QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 1, 5000);
     const QJsonObject entry = station->log().at(before);
     QCOMPARE(entry.value("jsonString").toString(),
              R"({"cmdType":1,"portId":0,"paramId":25,"paramValue":")" + jsonValue + "\"}");
-    QCOMPARE(entry.value("json").toObject().value("paramValue").toString(), name);
+    QCOMPARE(entry.value("json").toObject().value("paramValue").toString(), stationName);
     if (!wireValue.isEmpty()) { // ordinary names go out as they always did
         QCOMPARE(entry.value("target").toString(),
                  QStringLiteral("/getJson.json?rand=%1&jsonString=%7B%22cmdType%22:1,%22portId%22:0,"
