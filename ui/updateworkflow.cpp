@@ -39,14 +39,24 @@ QString translated(const QString &text)
     return QCoreApplication::translate("MainWindow", text.toUtf8().constData());
 }
 
+// What QMessageBox::critical shows, but never read as markup: the texts carry a station's address from its
+// acknowledgement, or a file name that debug mode lets the user pick freely.
+void showCritical(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    // The static helper makes the accept button the default when it is given none.
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+}
+
 } // namespace
 
 void MainWindow::updateFirmware()
 {
     if (!baseAvailable) {
-        QMessageBox::critical(nullptr, tr("Velmora BaseStation"),
-                              tr("The basestation %1 could not be reached").arg(ui->comboBoxIp->currentText()),
-                              QMessageBox::Ok, QMessageBox::NoButton);
+        showCritical(tr("Velmora BaseStation"),
+                     tr("The basestation %1 could not be reached").arg(ui->comboBoxIp->currentText()));
         return;
     }
     const QString path = ui->lineEditFirmware->text();
@@ -54,8 +64,7 @@ void MainWindow::updateFirmware()
         updateRequested = true;
         return;
     }
-    QMessageBox::critical(nullptr, tr("Velmora Firmware File"), tr("The firmware file %1 was not found").arg(path),
-                          QMessageBox::Ok, QMessageBox::NoButton);
+    showCritical(tr("Velmora Firmware File"), tr("The firmware file %1 was not found").arg(path));
 }
 
 void MainWindow::btnTest()

@@ -24,6 +24,7 @@ private slots:
     void unitTextAddressForms();
     void networkTextsAreShownAsPlainText();
     void braceletConfirmationShowsUpdateControls();
+    void updateRefusedWithoutStation_data();
     void updateRefusedWithoutStation();
     void updateRefusedWithoutFirmwareFile();
     void languageSwitch();
@@ -216,19 +217,29 @@ void tst_MainWindow::braceletConfirmationShowsUpdateControls()
     QVERIFY(visible(driver, updateControls, false));
 }
 
+void tst_MainWindow::updateRefusedWithoutStation_data()
+{
+    QTest::addColumn<QString>("address");
+
+    QTest::newRow("address") << "127.0.0.1:9";
+    QTest::newRow("address with markup") << "<b>127.0.0.9</b>";
+}
+
 void tst_MainWindow::updateRefusedWithoutStation()
 {
+    QFETCH(QString, address);
     WindowDriver driver;
     driver.clickOwl(debugClicksNeeded);
-    auto *address = driver.find<QComboBox>("comboBoxIp");
-    address->setEditText(QStringLiteral("127.0.0.1:9"));
+    driver.find<QComboBox>("comboBoxIp")->setEditText(address);
 
     WindowDriver::MessageBoxSeen seen;
     driver.closeNextMessageBox(&seen);
     QTest::mouseClick(driver.find<QPushButton>("pushButtonUpdate"), Qt::LeftButton);
     QCOMPARE(seen.title, QStringLiteral("Velmora BaseStation"));
-    QCOMPARE(seen.text, QStringLiteral("The basestation 127.0.0.1:9 could not be reached"));
+    QCOMPARE(seen.text, "The basestation " + address + " could not be reached");
+    QCOMPARE(seen.textFormat, Qt::PlainText);
     QCOMPARE(seen.buttons, QStringList{QStringLiteral("OK")});
+    QVERIFY2(seen.defaultButtonSet, "Enter closes the box");
 
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 0);
@@ -240,7 +251,7 @@ void tst_MainWindow::updateRefusedWithoutFirmwareFile()
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     WindowDriver driver;
     driver.clickOwl(debugClicksNeeded);
-    driver.find<QLineEdit>("lineEditFirmware")->setText(QStringLiteral("no/such/vmlinuz"));
+    driver.find<QLineEdit>("lineEditFirmware")->setText(QStringLiteral("no/such/<i>vmlinuz</i>"));
     driver.discover(sim.address());
     QVERIFY(waitForVersion(driver, QStringLiteral("143 20201120 V14.2")));
 
@@ -248,7 +259,8 @@ void tst_MainWindow::updateRefusedWithoutFirmwareFile()
     driver.closeNextMessageBox(&seen);
     QTest::mouseClick(driver.find<QPushButton>("pushButtonUpdate"), Qt::LeftButton);
     QCOMPARE(seen.title, QStringLiteral("Velmora Firmware File"));
-    QCOMPARE(seen.text, QStringLiteral("The firmware file no/such/vmlinuz was not found"));
+    QCOMPARE(seen.text, QStringLiteral("The firmware file no/such/<i>vmlinuz</i> was not found"));
+    QCOMPARE(seen.textFormat, Qt::PlainText);
 
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 0);

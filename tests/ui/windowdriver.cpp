@@ -119,6 +119,7 @@ void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen)
             return;
         seen->title = box->windowTitle();
         seen->text = box->text();
+        seen->textFormat = box->textFormat();
         const QList<QAbstractButton *> buttons = box->buttons();
         for (QAbstractButton *button : buttons)
             seen->buttons << button->text();

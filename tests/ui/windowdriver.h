@@ -43,6 +43,7 @@ public:
     struct MessageBoxSeen {
         QString title;
         QString text;
+        Qt::TextFormat textFormat = Qt::AutoText;
         QStringList buttons;
         bool defaultButtonSet = false;
         int layoutMinimumWidth = 0;
