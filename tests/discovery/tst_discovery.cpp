@@ -1,7 +1,6 @@
 // Discovery against simulated stations on a second host. Runs only inside the private network of tests/netns-run:
 // Discovery broadcasts on every interface it finds.
 #include "discovery.h"
-#include "discoverydatagram.h"
 #include "privatenetwork.h"
 #include "stationsim.h"
 
@@ -27,10 +26,15 @@ QString stationIp()
     return qEnvironmentVariable("VMFWUPD_STATION_IP");
 }
 
+// The station's datagrams and port, as a station sends and uses them.
+constexpr quint16 discoveryPort = 23456;
+const QByteArray pingText("DECT ULE Discovery Ping");
+
 QByteArray ack(const QByteArray &unitBytes, int markerAt = 0)
 {
-    QByteArray header(discoveryUnitTextOffset, '-');
-    header.replace(markerAt, int(qstrlen(discoveryAckMarker)), discoveryAckMarker);
+    const QByteArray marker("DECT ULE Discovery Ack:");
+    QByteArray header(55, '-');
+    header.replace(markerAt, marker.size(), marker);
     return header + unitBytes;
 }
 
@@ -96,7 +100,7 @@ bool holdUntilAnswered(const StationSim &sim)
     static int serial = 0;
     const QString tag = QStringLiteral("sync %1").arg(++serial);
     QUdpSocket sender;
-    if (sender.writeDatagram(tag.toLatin1(), QHostAddress(stationIp()), Discovery::discoveryPort) < 0)
+    if (sender.writeDatagram(tag.toLatin1(), QHostAddress(stationIp()), discoveryPort) < 0)
         return false;
     return holdEventLoopUntil([&] { return udpEntries(sim, tag) == 1; }, 5000);
 }
@@ -186,7 +190,7 @@ void tst_Discovery::batch_data()
     QTest::newRow("55 bytes twice") << hexArgs({ack({}), ack({})}) << QStringList{QString()} << 1;
     QTest::newRow("unit text, NUL, junk") << hexArgs({ack(a + QByteArray("\0\x01junk/1.2.3.4", 14))})
                                          << texts({a}) << 1;
-    QTest::newRow("marker-less datagram first") << hexArgs({"VELMORA STATUS", discoveryPing(), ack(b)})
+    QTest::newRow("marker-less datagram first") << hexArgs({"VELMORA STATUS", pingText, ack(b)})
                                                 << texts({b}) << 1;
 }
 
@@ -225,7 +229,7 @@ void tst_Discovery::batch()
 void tst_Discovery::markerlessBatchKeepsRunning()
 {
     StationSim sim = StationSim::onStationHost(
-        QStringList{QStringLiteral("--discovery")} + hexArgs({"VELMORA STATUS", QByteArray(80, 'x'), discoveryPing()}));
+        QStringList{QStringLiteral("--discovery")} + hexArgs({"VELMORA STATUS", QByteArray(80, 'x'), pingText}));
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     Discovery discovery(nullptr);
     Recorder recorder(discovery);
@@ -249,7 +253,7 @@ void tst_Discovery::noAnswerTimesOut()
 {
     Discovery discovery(nullptr);
     Recorder recorder(discovery);
-    QCOMPARE(timerOf(discovery)->interval(), Discovery::readTimeoutMs);
+    QCOMPARE(timerOf(discovery)->interval(), 5000);
     QVERIFY(timerOf(discovery)->isSingleShot());
 
     QElapsedTimer clock;
@@ -257,7 +261,7 @@ void tst_Discovery::noAnswerTimesOut()
     discovery.start();
     QTRY_COMPARE_WITH_TIMEOUT(recorder.statuses.size(), 2, 7000);
     // A coarse Qt timer may fire up to 5 % early.
-    QVERIFY2(clock.elapsed() >= Discovery::readTimeoutMs * 9 / 10, "gave up long before the 5 s time-out");
+    QVERIFY2(clock.elapsed() >= 5000 * 9 / 10, "gave up long before the 5 s time-out");
     QCOMPARE(recorder.statuses, (QStringList{startText, timeoutText}));
     QVERIFY(recorder.lists.isEmpty());
     QCOMPARE(socketOf(discovery)->state(), QAbstractSocket::UnconnectedState);
@@ -279,7 +283,7 @@ void tst_Discovery::answerAfterTimeOutIsLost()
 
     // Only this probe listens now, so it sees the late answer arrive.
     QUdpSocket probe;
-    QVERIFY(probe.bind(QHostAddress::AnyIPv4, Discovery::discoveryPort, QAbstractSocket::ShareAddress));
+    QVERIFY(probe.bind(QHostAddress::AnyIPv4, discoveryPort, QAbstractSocket::ShareAddress));
     QTRY_VERIFY2_WITH_TIMEOUT(probe.hasPendingDatagrams(), "the late answer never came", 5000);
     QCoreApplication::processEvents();
     QVERIFY(recorder.lists.isEmpty());
@@ -303,7 +307,7 @@ void tst_Discovery::answerAfterCompleteIsLost()
     QCOMPARE(socketOf(discovery)->state(), QAbstractSocket::UnconnectedState);
 
     QUdpSocket probe;
-    QVERIFY(probe.bind(QHostAddress::AnyIPv4, Discovery::discoveryPort, QAbstractSocket::ShareAddress));
+    QVERIFY(probe.bind(QHostAddress::AnyIPv4, discoveryPort, QAbstractSocket::ShareAddress));
     QTRY_VERIFY2_WITH_TIMEOUT(probe.hasPendingDatagrams(), "the late answer never came", 5000);
     QCoreApplication::processEvents();
     QCOMPARE(recorder.lists.size(), 1);
@@ -323,12 +327,12 @@ void tst_Discovery::secondRunRebinds()
 
     discovery.start();
     QCOMPARE(socketOf(discovery)->state(), QAbstractSocket::BoundState);
-    QCOMPARE(socketOf(discovery)->localPort(), Discovery::discoveryPort);
+    QCOMPARE(socketOf(discovery)->localPort(), discoveryPort);
     QTRY_COMPARE_WITH_TIMEOUT(recorder.lists.size(), 2, 3000);
     QCOMPARE(recorder.lists.at(1), recorder.lists.at(0));
     QCOMPARE(recorder.lists.at(1).first().left(17), stationMac);
     QCOMPARE(recorder.statuses, (QStringList{startText, completeText, startText, completeText}));
-    QCOMPARE(udpEntries(sim, QString::fromLatin1(discoveryPing())), 2);
+    QCOMPARE(udpEntries(sim, QString::fromLatin1(pingText)), 2);
 }
 
 void tst_Discovery::pingOnTheLink()
@@ -362,7 +366,7 @@ void tst_Discovery::answerBeforeFirstRun()
     Recorder recorder(discovery);
     QUdpSocket station;
     for (const QByteArray &datagram : {ack(unit('a')), QByteArray("noise"), ack(unit('b')), ack(unit('a'))})
-        QVERIFY(station.writeDatagram(datagram, QHostAddress::LocalHost, Discovery::discoveryPort) == datagram.size());
+        QVERIFY(station.writeDatagram(datagram, QHostAddress::LocalHost, discoveryPort) == datagram.size());
 
     QTRY_COMPARE_WITH_TIMEOUT(recorder.lists.size(), 1, 3000);
     QCOMPARE(recorder.lists.first(), (QVector<QString>{QString::fromUtf8(unit('a')), QString::fromUtf8(unit('b'))}));
