@@ -10,7 +10,7 @@ packages=(
     libcpp-httplib-dev
     xvfb x11-utils imagemagick fonts-dejavu-core
     iproute2 util-linux
-    dpkg-dev desktop-file-utils file curl
+    dpkg-dev desktop-file-utils lintian appstream man-db file curl
 )
 if [[ ${1:-} == --checks ]]; then
     packages+=(clang libclang-rt-14-dev clang-tidy clazy python3)

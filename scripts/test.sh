@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # One command from a fresh Debian 12 machine to a tested build (as root, no display needed): installs what is
-# missing, builds, checks the Debian package, runs the quality gates (static analysis, fuzzing, the whole suite
-# under AddressSanitizer/UBSan) and finally every test of the normal build, ending with CTest's summary.
-#   VMFWUPD_GATES=0 scripts/test.sh   skips the gates: build, package and tests only
+# missing, builds, checks the Debian package, builds as a distribution does (without the tests and what only they
+# need), runs the quality gates (static analysis, fuzzing, the whole suite under AddressSanitizer/UBSan) and
+# finally every test of the normal build, ending with CTest's summary.
+#   VMFWUPD_GATES=0 scripts/test.sh   skips the gates: build, package, minimal build and tests only
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${BUILD_DIR:-$top/build}")
@@ -17,6 +18,8 @@ stage "build"
 BUILD_DIR=$build "$top/scripts/build.sh"
 stage "package"
 BUILD_DIR=$build "$top/scripts/ci-package.sh"
+stage "minimal build"
+"$top/scripts/ci-minimal.sh"
 if [[ $gates == 1 ]]; then
     stage "static analysis"
     BUILD_DIR=$build "$top/scripts/ci-analysis.sh"
