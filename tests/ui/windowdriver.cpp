@@ -105,12 +105,12 @@ void WindowDriver::discover(const QString &address, const QString &mac)
                               Q_ARG(QVector<QString>, QVector<QString>{unitText(mac, address)}));
 }
 
-void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen)
+void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen, Close how)
 {
     auto *watcher = new QTimer;
     watcher->setInterval(10);
     auto tries = std::make_shared<int>(0);
-    QObject::connect(watcher, &QTimer::timeout, watcher, [watcher, seen, tries] {
+    QObject::connect(watcher, &QTimer::timeout, watcher, [watcher, seen, tries, how] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box && ++*tries < 500)
             return;
@@ -124,7 +124,12 @@ void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen)
             seen->buttons << button->text();
         seen->defaultButtonSet = box->defaultButton() != nullptr;
         seen->layoutMinimumWidth = box->layout() ? box->layout()->minimumSize().width() : 0;
-        box->done(QMessageBox::Ok);
+        if (how == PressEnter && QApplication::focusWidget() && box->isAncestorOf(QApplication::focusWidget())) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            seen->closedByEnter = !box->isVisible();
+        }
+        if (box->isVisible())
+            box->done(QMessageBox::Ok);
     });
     watcher->start();
 }
