@@ -112,7 +112,9 @@ void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen, Close how)
     auto tries = std::make_shared<int>(0);
     QObject::connect(watcher, &QTimer::timeout, watcher, [watcher, seen, tries, how] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box && ++*tries < 500)
+        // A key goes where the focus is: the box is shown a little before it has the focus.
+        const bool ready = box && (how == Done || box->isAncestorOf(QApplication::focusWidget()));
+        if (!ready && ++*tries < 500)
             return;
         watcher->deleteLater();
         if (!box)
@@ -124,7 +126,7 @@ void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen, Close how)
             seen->buttons << button->text();
         seen->defaultButtonSet = box->defaultButton() != nullptr;
         seen->layoutMinimumWidth = box->layout() ? box->layout()->minimumSize().width() : 0;
-        if (how == PressEnter && QApplication::focusWidget() && box->isAncestorOf(QApplication::focusWidget())) {
+        if (how == PressEnter && ready) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             seen->closedByEnter = !box->isVisible();
         }
