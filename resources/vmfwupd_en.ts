@@ -257,5 +257,49 @@ helpdesk@velmora.example
         <source>Writing Flash (3/5)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Software version of the base station</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Confirm this to show the Update Firmware button</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Address of the base station to update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Language of the window</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Velmora owl</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Opens debug mode after several presses</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MAC address of the base station</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Step progress</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Progress of the current step of the update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Total progress</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Progress of the whole update</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

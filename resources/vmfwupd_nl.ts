@@ -289,5 +289,49 @@ helpdesk@velmora.example
         <source>Writing Flash (3/5)</source>
         <translation>Schrijven Flash (3/5)</translation>
     </message>
+    <message>
+        <source>Software version of the base station</source>
+        <translation>Software versie van het basisstation</translation>
+    </message>
+    <message>
+        <source>Confirm this to show the Update Firmware button</source>
+        <translation>Bevestig dit om de knop Update Firmware te tonen</translation>
+    </message>
+    <message>
+        <source>Address of the base station to update</source>
+        <translation>Adres van het basisstation dat wordt bijgewerkt</translation>
+    </message>
+    <message>
+        <source>Language of the window</source>
+        <translation>Taal van het venster</translation>
+    </message>
+    <message>
+        <source>Velmora owl</source>
+        <translation>Velmora uil</translation>
+    </message>
+    <message>
+        <source>Opens debug mode after several presses</source>
+        <translation>Opent na enkele keren drukken de debugmodus</translation>
+    </message>
+    <message>
+        <source>MAC address of the base station</source>
+        <translation>MAC adres van het basisstation</translation>
+    </message>
+    <message>
+        <source>Step progress</source>
+        <translation>Voortgang stap</translation>
+    </message>
+    <message>
+        <source>Progress of the current step of the update</source>
+        <translation>Voortgang van de huidige stap van de update</translation>
+    </message>
+    <message>
+        <source>Total progress</source>
+        <translation>Totale voortgang</translation>
+    </message>
+    <message>
+        <source>Progress of the whole update</source>
+        <translation>Voortgang van de hele update</translation>
+    </message>
 </context>
 </TS>

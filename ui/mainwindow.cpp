@@ -1,10 +1,12 @@
 #include "mainwindow.h"
 
+#include "clickingbuttonaccessible.h"
 #include "discovery.h"
 #include "ipbasectrl.h"
 #include "stylesheets.h"
 #include "ui_mainwindow.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDebug>
 #include <QDir>
@@ -41,6 +43,8 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
 {
+    // Before the form exists: Qt keeps the first accessible interface it makes for a widget.
+    QAccessible::installFactory(&ClickingButtonAccessible::create);
     ui->setupUi(this);
     QMainWindow::setStyleSheet(QString::fromLatin1(StyleSheets::window));
     releaseDate = QStringLiteral("2021-01-26");

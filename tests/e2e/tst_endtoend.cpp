@@ -14,12 +14,14 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QtTest>
 
-// Whole updates as a user meets them: the real window with its real 2 s workflow timer, on the updater host of a
-// private network, and the simulated station on the station host, found by the discovery broadcast. Nothing is
-// stepped by hand; the test clicks, then watches what the window shows and what the station received.
+// Whole updates as a user meets them: the real window on the updater host of a private network, and the simulated
+// station on the station host, found by the discovery broadcast. With its real 2 s workflow timer, nothing is
+// stepped by hand: the test clicks, then watches what the window shows and what the station received. The
+// keyboard case ticks the workflow itself, as it is about the keys, not the pacing.
 class tst_EndToEnd : public QObject
 {
     Q_OBJECT
@@ -29,6 +31,7 @@ private slots:
     void wholeUpdate_data();
     void wholeUpdate();
     void droppedUploadThenStartAgain();
+    void wholeUpdateByKeyboard();
 };
 
 namespace {
@@ -209,6 +212,50 @@ void enterDebugModeWithoutReboot(WindowDriver &driver)
     clickCheckBox(driver.find<QCheckBox>("checkBoxNoReboot"));
 }
 
+QString focused()
+{
+    QWidget *widget = QApplication::focusWidget();
+    return widget ? widget->objectName() : QString();
+}
+
+// A key pressed and released on the widget that has the keyboard focus.
+void press(Qt::Key key)
+{
+    if (QWidget *widget = QApplication::focusWidget())
+        QTest::keyClick(widget, key);
+}
+
+// Tabs until `name` has the focus, at most once round the window; the widgets the focus passed, `name` last.
+QStringList tabTo(const QString &name)
+{
+    QStringList passed;
+    for (int i = 0; i < 20 && focused() != name; ++i) {
+        press(Qt::Key_Tab);
+        passed << focused();
+    }
+    return passed;
+}
+
+// The message boxes have no parent window, so when one closes the window manager hands the focus back to the
+// window; the offscreen platform has none and leaves no window active.
+bool backToWindow(WindowDriver &driver)
+{
+    driver.window().activateWindow();
+    return QTest::qWaitForWindowActive(&driver.window());
+}
+
+// True once the station accepts connections again after a reboot.
+bool stationListening(const StationSim &sim)
+{
+    return QTest::qWaitFor(
+        [&] {
+            QTcpSocket probe;
+            probe.connectToHost(qEnvironmentVariable("VMFWUPD_STATION_IP"), sim.port());
+            return probe.waitForConnected(200);
+        },
+        reactionTimeoutMs);
+}
+
 } // namespace
 
 void tst_EndToEnd::initTestCase()
@@ -385,6 +432,85 @@ void tst_EndToEnd::droppedUploadThenStartAgain()
     QTRY_VERIFY2_WITH_TIMEOUT(controlsEnabled(driver), "the second run ends too", reactionTimeoutMs);
     qInfo().noquote() << listed("status bar", watcher->messages());
     qInfo("dropped upload, two runs: %.1f s", double(clock.elapsed()) / 1000.0);
+}
+
+// Tab and Space, and Enter in the message boxes, from the start to "Success, all done", in the window's own
+// focus order. The pre-upload reboot path: "No Pre-Reboot" is a debug-mode option.
+void tst_EndToEnd::wholeUpdateByKeyboard()
+{
+    QElapsedTimer clock;
+    clock.start();
+    StationSim sim = StationSim::onStationHost(stationArgs("current")
+                                               << "--advance-per-poll" << "--reboot-seconds" << "1");
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    WindowDriver driver;
+    QVERIFY(QTest::qWaitForWindowActive(&driver.window()));
+    auto *watcher = new StatusWatcher(&driver.window());
+    // The image the user puts beside the program; this case's own, as the cases run side by side.
+    QTemporaryDir dir;
+    const QString image = dir.filePath(QStringLiteral("vmlinuz20210125_v143"));
+    driver.find<QLineEdit>("lineEditFirmware")->setText(image);
+
+    // The window opens with the focus on the first widget of its focus order on screen.
+    QTRY_COMPARE_WITH_TIMEOUT(focused(), QStringLiteral("pushButtonInfo"), reactionTimeoutMs);
+    WindowDriver::MessageBoxSeen help;
+    driver.closeNextMessageBox(&help, WindowDriver::PressEnter);
+    press(Qt::Key_Space);
+    QCOMPARE(help.title, QStringLiteral("Velmora Updater Help"));
+    QVERIFY2(help.closedByEnter, "Enter closes the help box");
+    QVERIFY(backToWindow(driver));
+    QCOMPARE(focused(), QStringLiteral("pushButtonInfo"));
+
+    // The language buttons are one group: Tab stops at the checked one, the arrow keys switch.
+    auto *search = driver.find<QPushButton>("pushButtonDevSearch");
+    QCOMPARE(tabTo("pushButtonEN"), QStringList{"pushButtonEN"});
+    press(Qt::Key_Right);
+    QCOMPARE(search->text(), QStringLiteral("Zoek mijn Velmora"));
+    press(Qt::Key_Left);
+    QCOMPARE(search->text(), QStringLiteral("Find my Velmora"));
+
+    QCOMPARE(tabTo("pushButtonDevSearch"), (QStringList{"pushButtonOwl", "pushButtonDevSearch"}));
+    press(Qt::Key_Space);
+    auto *version = driver.find<QLabel>("labelDeviceStatus");
+    QVERIFY2(QTest::qWaitFor([&] { return version->text() == QLatin1String("143 20201120 V14.2"); }, foundTimeoutMs),
+             qPrintable(listed("the station's version is not shown; status bar", watcher->messages())));
+
+    QCOMPARE(tabTo("checkBoxModClose"), QStringList{"checkBoxModClose"});
+    press(Qt::Key_Space);
+    QVERIFY2(driver.find<QCheckBox>("checkBoxModClose")->isChecked(), "Space ticks the bracelet confirmation");
+    QCOMPARE(tabTo("pushButtonUpdate"), (QStringList{"comboBoxIp", "pushButtonUpdate"}));
+
+    // The image is not there yet: the box says so and Enter closes it, with the focus back on the button.
+    WindowDriver::MessageBoxSeen missing;
+    driver.closeNextMessageBox(&missing, WindowDriver::PressEnter);
+    press(Qt::Key_Space);
+    QCOMPARE(missing.text, "The firmware file " + image + " was not found");
+    QVERIFY2(missing.closedByEnter, "Enter closes the missing-file box");
+    QVERIFY(backToWindow(driver));
+    QCOMPARE(focused(), QStringLiteral("pushButtonUpdate"));
+    const QString sha256 = writeImage(image);
+    QVERIFY2(!sha256.isEmpty(), qPrintable("cannot write the test image " + image));
+    press(Qt::Key_Space);
+
+    // The rest is the station's and the workflow's, one tick at a time while the station reboots twice, until
+    // the window, back in Idle, has asked the restarted station for its new version.
+    auto *warning = driver.find<QLabel>("labelWarning");
+    for (int i = 0; i < 200 && warning->text() != upToDate; ++i) {
+        QVERIFY2(stationListening(sim), "the station came back after its reboot");
+        QVERIFY(driver.tick());
+    }
+    QVERIFY2(!watcher->messages().isEmpty() && watcher->messages().constLast() == successText,
+             qPrintable(listed("status bar", watcher->messages())));
+    QCOMPARE(warning->text(), upToDate);
+    QCOMPARE(version->text(), newVersion);
+    QVERIFY2(driver.window().isAncestorOf(QApplication::focusWidget()), "the keyboard focus is still in the window");
+    const QVector<QJsonObject> log = sim.log();
+    QVERIFY2(courseOf(requestWords(log)) == (QStringList{"ping", "reboot", "upload", "status"}),
+             qPrintable(listed("requests", requestWords(log))));
+    const QVector<QJsonObject> uploads = uploadsOf(log);
+    QCOMPARE(uploads.size(), 1);
+    QCOMPARE(uploads.first().value("sha256").toString(), sha256);
+    qInfo("whole update by keyboard: %.1f s", double(clock.elapsed()) / 1000.0);
 }
 
 QTEST_MAIN(tst_EndToEnd)

@@ -97,6 +97,20 @@ const CatalogRow catalogRows[] = {
     {"MainWindow", "wait", nullptr, "Wachten aub"},
     {"MainWindow", "wait for base", nullptr, "Wacht op basis station"},
     {"MainWindow", "Writing Flash (3/5)", nullptr, "Schrijven Flash (3/5)"},
+    // What a screen reader says of the window's controls and values.
+    {"MainWindow", "Velmora owl", nullptr, "Velmora uil"},
+    {"MainWindow", "Opens debug mode after several presses", nullptr, "Opent na enkele keren drukken de debugmodus"},
+    {"MainWindow", "Step progress", nullptr, "Voortgang stap"},
+    {"MainWindow", "Progress of the current step of the update", nullptr,
+     "Voortgang van de huidige stap van de update"},
+    {"MainWindow", "Total progress", nullptr, "Totale voortgang"},
+    {"MainWindow", "Progress of the whole update", nullptr, "Voortgang van de hele update"},
+    {"MainWindow", "Address of the base station to update", nullptr, "Adres van het basisstation dat wordt bijgewerkt"},
+    {"MainWindow", "MAC address of the base station", nullptr, "MAC adres van het basisstation"},
+    {"MainWindow", "Software version of the base station", nullptr, "Software versie van het basisstation"},
+    {"MainWindow", "Language of the window", nullptr, "Taal van het venster"},
+    {"MainWindow", "Confirm this to show the Update Firmware button", nullptr,
+     "Bevestig dit om de knop Update Firmware te tonen"},
 };
 
 // Looked up by the code but translated by neither catalog.

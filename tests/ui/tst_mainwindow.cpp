@@ -1,6 +1,7 @@
 #include "stationsim.h"
 #include "windowdriver.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -34,6 +35,10 @@ private slots:
     void progressDisplay_data();
     void progressDisplay();
     void helpBox();
+    void accessibleTexts_data();
+    void accessibleTexts();
+    void accessibleActionsClick_data();
+    void accessibleActionsClick();
 
 private:
     bool waitForVersion(WindowDriver &driver, const QString &text);
@@ -420,6 +425,135 @@ void tst_MainWindow::helpBox()
     // The box may not exceed a small screen; what it asks for is what matters.
     QVERIFY2(seen.layoutMinimumWidth >= 1000, qPrintable(QString::number(seen.layoutMinimumWidth)));
     QVERIFY2(seen.text.contains(QLatin1String("143 20210125 V14.3")), "the English help text is shown");
+}
+
+void tst_MainWindow::accessibleTexts_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("widget");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+
+    const QString mac = QStringLiteral("5C:E1:A0:42:17:0B");
+    const QString version = QStringLiteral("143 20201120 V14.2");
+    QTest::newRow("en owl") << "EN" << "pushButtonOwl" << "Velmora owl" << "Opens debug mode after several presses";
+    QTest::newRow("nl owl") << "NL" << "pushButtonOwl" << "Velmora uil"
+                            << "Opent na enkele keren drukken de debugmodus";
+    QTest::newRow("en step bar") << "EN" << "progressBar" << "Step progress"
+                                 << "Progress of the current step of the update";
+    QTest::newRow("nl step bar") << "NL" << "progressBar" << "Voortgang stap"
+                                 << "Voortgang van de huidige stap van de update";
+    QTest::newRow("en total bar") << "EN" << "progressBarTotal" << "Total progress" << "Progress of the whole update";
+    QTest::newRow("nl total bar") << "NL" << "progressBarTotal" << "Totale voortgang"
+                                  << "Voortgang van de hele update";
+    QTest::newRow("en address") << "EN" << "comboBoxIp" << "Ip Address" << "Address of the base station to update";
+    QTest::newRow("nl address") << "NL" << "comboBoxIp" << "IP Adres"
+                                << "Adres van het basisstation dat wordt bijgewerkt";
+    // A value is read as it is shown; the description says what it is.
+    QTest::newRow("en MAC") << "EN" << "labelMacAddr" << mac << "MAC address of the base station";
+    QTest::newRow("nl MAC") << "NL" << "labelMacAddr" << mac << "MAC adres van het basisstation";
+    QTest::newRow("en version") << "EN" << "labelDeviceStatus" << version << "Software version of the base station";
+    QTest::newRow("nl version") << "NL" << "labelDeviceStatus" << version << "Software versie van het basisstation";
+    QTest::newRow("en English") << "EN" << "pushButtonEN" << "English" << "Language of the window";
+    QTest::newRow("nl English") << "NL" << "pushButtonEN" << "English" << "Taal van het venster";
+    QTest::newRow("en Dutch") << "EN" << "pushButtonNL" << "Nederlands" << "Language of the window";
+    QTest::newRow("nl Dutch") << "NL" << "pushButtonNL" << "Nederlands" << "Taal van het venster";
+    QTest::newRow("en bracelet box")
+        << "EN" << "checkBoxModClose"
+        << "The bracelet is switched on, connected to a charger and within 3 meters of the base station."
+        << "Confirm this to show the Update Firmware button";
+    QTest::newRow("nl bracelet box")
+        << "NL" << "checkBoxModClose"
+        << "The armband is aangezet, verbonden met de oplader en binnen 3 meter bereik van het basisstation."
+        << "Bevestig dit om de knop Update Firmware te tonen";
+    QTest::newRow("en box named by its text") << "EN" << "checkBoxNoReboot" << "No Pre-Reboot" << "";
+    QTest::newRow("nl firmware path") << "NL" << "lineEditFirmware" << "Firmware Bestand" << "";
+}
+
+void tst_MainWindow::accessibleTexts()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, widget);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+
+    WindowDriver driver;
+    QMetaObject::invokeMethod(&driver.window(), "deviceStat", Qt::DirectConnection,
+                              Q_ARG(QString, QStringLiteral("143 20201120 V14.2")),
+                              Q_ARG(QString, QStringLiteral("5C:E1:A0:42:17:0B")));
+    // Everything on screen: debug mode, and the update controls behind the bracelet confirmation.
+    driver.clickOwl(debugClicksNeeded);
+    driver.find<QCheckBox>("checkBoxModClose")->click();
+    QTest::mouseClick(driver.find<QPushButton>(qPrintable("pushButton" + language)), Qt::LeftButton);
+
+    auto *target = driver.find<QWidget>(qPrintable(widget));
+    QVERIFY2(target && target->isVisible(), qPrintable(widget + " is not on screen"));
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(target);
+    QVERIFY2(accessible, "every widget has an accessible interface");
+    QCOMPARE(accessible->text(QAccessible::Name), name);
+    QCOMPARE(accessible->text(QAccessible::Description), description);
+}
+
+void tst_MainWindow::accessibleActionsClick_data()
+{
+    QTest::addColumn<QString>("clickedFirst");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("times");
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<QString>("shows");
+    QTest::addColumn<QString>("property");
+    QTest::addColumn<QVariant>("value");
+
+    const QString toggle = QAccessibleActionInterface::toggleAction();
+    const QString press = QAccessibleActionInterface::pressAction();
+    QTest::newRow("bracelet box, Toggle") << "" << "checkBoxModClose" << toggle << 1 << true << "pushButtonUpdate"
+                                          << "visible" << QVariant(true);
+    QTest::newRow("bracelet box, Press") << "" << "checkBoxModClose" << press << 1 << true << "pushButtonUpdate"
+                                         << "visible" << QVariant(true);
+    QTest::newRow("bracelet box, Toggle twice") << "" << "checkBoxModClose" << toggle << 2 << false
+                                                << "pushButtonUpdate" << "visible" << QVariant(false);
+    QTest::newRow("Dutch, Toggle") << "" << "pushButtonNL" << toggle << 1 << true << "pushButtonDevSearch" << "text"
+                                   << QVariant(QStringLiteral("Zoek mijn Velmora"));
+    QTest::newRow("Dutch, Press") << "" << "pushButtonNL" << press << 1 << true << "pushButtonDevSearch" << "text"
+                                  << QVariant(QStringLiteral("Zoek mijn Velmora"));
+    QTest::newRow("English after Dutch, Toggle") << "pushButtonNL" << "pushButtonEN" << toggle << 1 << true
+                                                 << "pushButtonDevSearch" << "text"
+                                                 << QVariant(QStringLiteral("Find my Velmora"));
+    QTest::newRow("Dutch again, Toggle") << "pushButtonNL" << "pushButtonNL" << toggle << 1 << true << "labelWarning"
+                                         << "text" << QVariant(QString());
+}
+
+// A screen reader's action on a button must do what a click does: the window listens to clicks only.
+void tst_MainWindow::accessibleActionsClick()
+{
+    QFETCH(QString, clickedFirst);
+    QFETCH(QString, target);
+    QFETCH(QString, action);
+    QFETCH(int, times);
+    QFETCH(bool, checked);
+    QFETCH(QString, shows);
+    QFETCH(QString, property);
+    QFETCH(QVariant, value);
+
+    WindowDriver driver;
+    // A station on an older version offers the bracelet confirmation.
+    QMetaObject::invokeMethod(&driver.window(), "deviceStat", Qt::DirectConnection,
+                              Q_ARG(QString, QStringLiteral("143 20201120 V14.2")), Q_ARG(QString, QString()));
+    if (!clickedFirst.isEmpty())
+        QTest::mouseClick(driver.find<QPushButton>(qPrintable(clickedFirst)), Qt::LeftButton);
+    // A text that only a language switch clears.
+    driver.find<QLabel>("labelWarning")->setText(QStringLiteral("scribbled"));
+
+    auto *button = driver.find<QAbstractButton>(qPrintable(target));
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(button);
+    QVERIFY2(accessible && accessible->actionInterface(), "the button offers actions");
+    QVERIFY2(accessible->state().checkable, "a screen reader is told the button can be checked");
+    for (int i = 0; i < times; ++i)
+        accessible->actionInterface()->doAction(action);
+    QTRY_COMPARE_WITH_TIMEOUT(driver.find<QWidget>(qPrintable(shows))->property(qPrintable(property)), value, 1000);
+    QCOMPARE(button->isChecked(), checked);
+    QCOMPARE(bool(accessible->state().checked), checked);
 }
 
 QTEST_MAIN(tst_MainWindow)

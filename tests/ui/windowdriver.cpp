@@ -105,14 +105,16 @@ void WindowDriver::discover(const QString &address, const QString &mac)
                               Q_ARG(QVector<QString>, QVector<QString>{unitText(mac, address)}));
 }
 
-void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen)
+void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen, Close how)
 {
     auto *watcher = new QTimer;
     watcher->setInterval(10);
     auto tries = std::make_shared<int>(0);
-    QObject::connect(watcher, &QTimer::timeout, watcher, [watcher, seen, tries] {
+    QObject::connect(watcher, &QTimer::timeout, watcher, [watcher, seen, tries, how] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box && ++*tries < 500)
+        // A key goes where the focus is: the box is shown a little before it has the focus.
+        const bool ready = box && (how == Done || box->isAncestorOf(QApplication::focusWidget()));
+        if (!ready && ++*tries < 500)
             return;
         watcher->deleteLater();
         if (!box)
@@ -125,7 +127,12 @@ void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen)
             seen->buttons << button->text();
         seen->defaultButtonSet = box->defaultButton() != nullptr;
         seen->layoutMinimumWidth = box->layout() ? box->layout()->minimumSize().width() : 0;
-        box->done(QMessageBox::Ok);
+        if (how == PressEnter && ready) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            seen->closedByEnter = !box->isVisible();
+        }
+        if (box->isVisible())
+            box->done(QMessageBox::Ok);
     });
     watcher->start();
 }

@@ -47,9 +47,12 @@ public:
         QStringList buttons;
         bool defaultButtonSet = false;
         int layoutMinimumWidth = 0;
+        bool closedByEnter = false;
     };
-    // Arms a watcher that closes the next modal message box and records what it showed.
-    void closeNextMessageBox(MessageBoxSeen *seen);
+    enum Close { Done, PressEnter };
+    // Arms a watcher that closes the next modal message box and records what it showed. PressEnter presses
+    // Enter on the box's focused widget as a user would; a box that stays open is then closed all the same.
+    void closeNextMessageBox(MessageBoxSeen *seen, Close how = Done);
 
     static QString unitText(const QString &mac, const QString &address);
 
