@@ -278,7 +278,6 @@ void HttpFront::handleUpload(const httplib::Request &req, httplib::Response &res
         file.size += take;
         if (dropAfter >= 0 && file.size >= dropAfter) {
             dropped = true;
-            cutConnections(req.local_port, req.remote_port);
             return false;
         }
         return true;
@@ -313,8 +312,11 @@ void HttpFront::handleUpload(const httplib::Request &req, httplib::Response &res
                              {QStringLiteral("sha256"), QString::fromLatin1(sha256.result().toHex())},
                              {QStringLiteral("complete"), file.complete}});
     log.write(entry);
-    if (dropped)
+    // Cut only now, so that whoever sees the cut finds the station's state and log already updated.
+    if (dropped) {
+        cutConnections(req.local_port, req.remote_port);
         return;
+    }
     if (options.resetUpload && file.complete) {
         cutConnections(req.local_port, req.remote_port, true);
         return;
