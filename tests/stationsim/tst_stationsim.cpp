@@ -53,8 +53,9 @@ Reply finish(QNetworkReply *reply, int timeoutMs)
         ++r->pieces;
         r->body += reply->readAll();
     });
+    // A reply may have finished while another request's wait ran the event loop.
     QSignalSpy finished(reply, &QNetworkReply::finished);
-    if (finished.isEmpty() && !finished.wait(timeoutMs))
+    if (!reply->isFinished() && !finished.wait(timeoutMs))
         r->error = QNetworkReply::TimeoutError;
     else
         r->error = reply->error();
@@ -77,7 +78,7 @@ QJsonObject getJson(QNetworkAccessManager &nam, const StationSim &sim, const QSt
     return QJsonDocument::fromJson(get(nam, commandUrl(sim, json)).body).object();
 }
 
-Reply upload(QNetworkAccessManager &nam, const StationSim &sim, const QString &path, const QString &partName)
+QNetworkReply *post(QNetworkAccessManager &nam, const StationSim &sim, const QString &path, const QString &partName)
 {
     auto *multiPart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
     multiPart->setBoundary(Boundary);
@@ -93,7 +94,17 @@ Reply upload(QNetworkAccessManager &nam, const StationSim &sim, const QString &p
     request.setRawHeader("Content-Type", "multipart/form-data; boundary=" + Boundary);
     QNetworkReply *reply = nam.post(request, multiPart);
     multiPart->setParent(reply);
-    return finish(reply, UploadTimeoutMs);
+    return reply;
+}
+
+Reply upload(QNetworkAccessManager &nam, const StationSim &sim, const QString &path, const QString &partName)
+{
+    return finish(post(nam, sim, path, partName), UploadTimeoutMs);
+}
+
+QString statusText(QNetworkAccessManager &nam, const StationSim &sim)
+{
+    return getJson(nam, sim, StatusCommand).value(QStringLiteral("paramStatus")).toString();
 }
 
 QByteArray randomBytes(qint64 size)
@@ -153,6 +164,9 @@ private slots:
     void initTestCase();
     void upload_logsWhatArrived_data();
     void upload_logsWhatArrived();
+    void upload_statusWhileArriving();
+    void uploadAnswerDelay_data();
+    void uploadAnswerDelay();
     void flashingWalk_data();
     void flashingWalk();
     void upgradeStart_data();
@@ -163,6 +177,8 @@ private slots:
     void commandLog();
     void pieces_data();
     void pieces();
+    void statusOption_data();
+    void statusOption();
     void silent_neverAnswers();
     void support_reportsFailures_data();
     void support_reportsFailures();
@@ -183,15 +199,23 @@ void tst_StationSim::upload_logsWhatArrived_data()
     QTest::addColumn<qint64>("fileSize");
     QTest::addColumn<qint64>("expectedSize");
     QTest::addColumn<bool>("complete");
+    QTest::addColumn<int>("httpStatus"); // 0: no answer
 
-    QTest::newRow("empty file") << QStringList() << qint64(0) << qint64(0) << true;
-    QTest::newRow("one byte") << QStringList() << qint64(1) << qint64(1) << true;
-    QTest::newRow("3 MiB") << QStringList() << qint64(3 << 20) << qint64(3 << 20) << true;
+    QTest::newRow("empty file") << QStringList() << qint64(0) << qint64(0) << true << 200;
+    QTest::newRow("one byte") << QStringList() << qint64(1) << qint64(1) << true << 200;
+    QTest::newRow("3 MiB") << QStringList() << qint64(3 << 20) << qint64(3 << 20) << true << 200;
     QTest::newRow("older generation") << QStringList{QStringLiteral("--generation"), QStringLiteral("v11")}
-                                      << qint64(70001) << qint64(70001) << true;
+                                      << qint64(70001) << qint64(70001) << true << 200;
     QTest::newRow("dropped after 100000")
         << QStringList{QStringLiteral("--drop-upload-after"), QStringLiteral("100000")} << qint64(1 << 20)
-        << qint64(100000) << false;
+        << qint64(100000) << false << 0;
+    QTest::newRow("--upload-status 500") << QStringList{QStringLiteral("--upload-status"), QStringLiteral("500")}
+                                         << qint64(50000) << qint64(50000) << true << 500;
+    QTest::newRow("--status 404 leaves the upload alone")
+        << QStringList{QStringLiteral("--status"), QStringLiteral("404")} << qint64(50000) << qint64(50000) << true
+        << 200;
+    QTest::newRow("--reset-upload") << QStringList{QStringLiteral("--reset-upload")} << qint64(1 << 20)
+                                    << qint64(1 << 20) << true << 0;
 }
 
 void tst_StationSim::upload_logsWhatArrived()
@@ -200,6 +224,7 @@ void tst_StationSim::upload_logsWhatArrived()
     QFETCH(qint64, fileSize);
     QFETCH(qint64, expectedSize);
     QFETCH(bool, complete);
+    QFETCH(int, httpStatus);
 
     StationSim sim(args);
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
@@ -208,8 +233,16 @@ void tst_StationSim::upload_logsWhatArrived()
     QVERIFY2(!path.isEmpty(), "cannot write the image file");
 
     const Reply reply = upload(nam, sim, path, QStringLiteral("vmlinuz20210125_v143"));
-    QVERIFY2((reply.error == QNetworkReply::NoError) == complete,
-             qPrintable(QStringLiteral("upload ended with error %1").arg(reply.error)));
+    QCOMPARE(reply.status, httpStatus);
+    if (httpStatus == 0) {
+        // The code depends on where the cut meets Qt's writing (seen: RemoteHostClosed, UnknownNetwork).
+        QVERIFY2(reply.error > QNetworkReply::NoError && reply.error < QNetworkReply::ProxyConnectionRefusedError,
+                 qPrintable(QStringLiteral("no network failure but %1").arg(reply.error)));
+    } else {
+        QVERIFY2((reply.error == QNetworkReply::NoError) == (httpStatus == 200),
+                 qPrintable(QStringLiteral("status %1 ended with error %2").arg(httpStatus).arg(reply.error)));
+        QVERIFY2(reply.body.contains("Upload OK"), reply.body.constData());
+    }
 
     QJsonObject entry;
     QTRY_VERIFY2_WITH_TIMEOUT(!(entry = lastEntry(sim, QStringLiteral("/file_upload_base"))).isEmpty(),
@@ -226,6 +259,8 @@ void tst_StationSim::upload_logsWhatArrived()
              QString::fromLatin1(
                  QCryptographicHash::hash(content.left(int(expectedSize)), QCryptographicHash::Sha256).toHex()));
     QCOMPARE(logged.value(QStringLiteral("complete")).toBool(), complete);
+    QCOMPARE(statusText(nam, sim),
+             complete ? QStringLiteral("Verification Success. New Firmware Available") : QStringLiteral("Idle"));
 
     if (args.contains(QStringLiteral("v11"))) {
         const QByteArray page = get(nam, pageUrl(sim, QStringLiteral("firmware.html?rand=5"))).body;
@@ -234,25 +269,120 @@ void tst_StationSim::upload_logsWhatArrived()
     }
 }
 
+void tst_StationSim::upload_statusWhileArriving()
+{
+    StationSim sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    const QByteArray head = "--" + Boundary
+                            + "\r\nContent-Disposition: form-data; name=\"file_upload_base\"; filename=\"fw.bin\"\r\n"
+                              "Content-Type: application/octet-stream\r\n\r\n";
+    const QByteArray content = randomBytes(8000);
+    const QByteArray tail = "\r\n--" + Boundary + "--\r\n";
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, sim.port());
+    QVERIFY2(socket.waitForConnected(ReplyTimeoutMs), qPrintable(socket.errorString()));
+    socket.write("POST /file_upload_base HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: multipart/form-data; boundary="
+                 + Boundary + "\r\nContent-Length: "
+                 + QByteArray::number(head.size() + content.size() + tail.size()) + "\r\n\r\n" + head
+                 + content.left(4000));
+    QVERIFY(socket.waitForBytesWritten(ReplyTimeoutMs));
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(nam, sim), QStringLiteral("FILE"), ReplyTimeoutMs);
+    socket.write(content.mid(4000) + tail);
+    QTRY_COMPARE_WITH_TIMEOUT(statusText(nam, sim), QStringLiteral("Verification Success. New Firmware Available"),
+                              ReplyTimeoutMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(socket.bytesAvailable() > 0, "the upload was not answered", ReplyTimeoutMs);
+    QVERIFY2(socket.readAll().startsWith("HTTP/1.1 200"), "the upload was not answered with 200");
+}
+
+void tst_StationSim::uploadAnswerDelay_data()
+{
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<bool>("rebootWhileWaiting");
+
+    QTest::newRow("answered late") << 1500 << false;
+    QTest::newRow("reboot cuts the wait") << 2000 << true;
+}
+
+void tst_StationSim::uploadAnswerDelay()
+{
+    QFETCH(int, delayMs);
+    QFETCH(bool, rebootWhileWaiting);
+
+    StationSim sim({QStringLiteral("--upload-answer-delay"), QString::number(delayMs / 1000.0),
+                    QStringLiteral("--advance-per-poll"), QStringLiteral("--reboot-seconds"), QStringLiteral("1")});
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastByteAt = -1;
+    QNetworkReply *reply = post(nam, sim, writeFile(dir, QStringLiteral("fw.bin"), randomBytes(300000)),
+                                QStringLiteral("fw.bin"));
+    connect(reply, &QNetworkReply::uploadProgress, reply, [&](qint64 sent, qint64 total) {
+        if (total > 0 && sent == total && lastByteAt < 0)
+            lastByteAt = clock.elapsed();
+    });
+    QTRY_VERIFY2_WITH_TIMEOUT(!lastEntry(sim, QStringLiteral("/file_upload_base")).isEmpty(),
+                              "the upload was not stored", ReplyTimeoutMs);
+
+    // The station serves everything else while its answer to the POST waits.
+    QCOMPARE(statusText(nam, sim), QStringLiteral("Verification Success. New Firmware Available"));
+    QVERIFY2(!reply->isFinished(), "the POST was answered before its delay");
+    const qint64 waitFrom = clock.elapsed();
+    if (rebootWhileWaiting) {
+        QCOMPARE(get(nam, pageUrl(sim, QStringLiteral("debug?reboot=1"))).error, QNetworkReply::NoError);
+    } else {
+        QCOMPARE(getJson(nam, sim, startCommand(QStringLiteral("fw.bin"))).value(QStringLiteral("result")).toString(),
+                 QStringLiteral("OK"));
+        QCOMPARE(statusText(nam, sim), QStringLiteral("Erasing Flash (1/5)"));
+        QVERIFY2(!reply->isFinished(), "the POST was answered before its delay");
+    }
+    const Reply answer = finish(reply, delayMs + 2000);
+    const qint64 endedAt = clock.elapsed();
+    QVERIFY2(lastByteAt >= 0, "the last byte of the body never left");
+    if (rebootWhileWaiting) {
+        QVERIFY2(answer.error > QNetworkReply::NoError && answer.error < QNetworkReply::ProxyConnectionRefusedError,
+                 qPrintable(QStringLiteral("the cut POST ended with %1").arg(answer.error)));
+        QCOMPARE(answer.status, 0);
+        QVERIFY2(endedAt - waitFrom < 1000,
+                 qPrintable(QStringLiteral("the cut took %1 ms (%2)").arg(endedAt - waitFrom).arg(answer.error)));
+        return;
+    }
+    QCOMPARE(answer.error, QNetworkReply::NoError);
+    QCOMPARE(answer.status, 200);
+    // Qt reports the last byte a little after the station has read it: allow for that hop.
+    QVERIFY2(endedAt - lastByteAt >= delayMs - 50,
+             qPrintable(QStringLiteral("answered %1 ms after the last byte").arg(endedAt - lastByteAt)));
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        lastEntry(sim, QStringLiteral("/file_upload_base")).value(QStringLiteral("answered")).toBool(),
+        "the answer was not logged", ReplyTimeoutMs);
+}
+
 void tst_StationSim::flashingWalk_data()
 {
     QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("pages");
     QTest::addColumn<QStringList>("expectedPhases");
 
     const QStringList jsonSteps{QStringLiteral("Erasing Flash (1/5)"), QStringLiteral("Verify Erased (2/5)"),
                                 QStringLiteral("Writing Flash (3/5)"), QStringLiteral("Verify Write (4/5)"),
                                 QStringLiteral("Rebooting (5/5)")};
-    QTest::newRow("current, per poll") << QStringList{QStringLiteral("--advance-per-poll")} << jsonSteps;
+    QTest::newRow("current, per poll") << QStringList{QStringLiteral("--advance-per-poll")} << false << jsonSteps;
     QTest::newRow("current, by the clock")
-        << QStringList{QStringLiteral("--time-scale"), QStringLiteral("0.02")} << jsonSteps;
+        << QStringList{QStringLiteral("--time-scale"), QStringLiteral("0.02")} << false << jsonSteps;
+    QTest::newRow("current, per poll, every GET answered 500")
+        << QStringList{QStringLiteral("--advance-per-poll"), QStringLiteral("--status"), QStringLiteral("500")}
+        << false << jsonSteps;
     QTest::newRow("older generation, per poll")
         << QStringList{QStringLiteral("--generation"), QStringLiteral("v11"), QStringLiteral("--advance-per-poll")}
-        << QStringList{QStringLiteral("erasing"), QStringLiteral("writing"), QStringLiteral("installed")};
+        << true << QStringList{QStringLiteral("erasing"), QStringLiteral("writing"), QStringLiteral("installed")};
+    QTest::newRow("older generation, JSON status, per poll")
+        << QStringList{QStringLiteral("--generation"), QStringLiteral("v11"), QStringLiteral("--advance-per-poll")}
+        << false << QStringList(jsonSteps.mid(0, 4) << QStringLiteral("Success"));
 }
 
 void tst_StationSim::flashingWalk()
 {
     QFETCH(QStringList, args);
+    QFETCH(bool, pages);
     QFETCH(QStringList, expectedPhases);
     const bool older = args.contains(QStringLiteral("v11"));
     const bool perPoll = args.contains(QStringLiteral("--advance-per-poll"));
@@ -270,7 +400,7 @@ void tst_StationSim::flashingWalk()
     clock.start();
     for (int poll = 0; poll < 5000 && clock.elapsed() < 20000; ++poll) {
         QString phase;
-        if (older) {
+        if (pages) {
             const QByteArray page = get(nam, pageUrl(sim, QStringLiteral("firmwareupg?rand=9"))).body;
             phase = pagePhase(page);
             if (phase == QLatin1String("installed"))
@@ -301,8 +431,13 @@ void tst_StationSim::flashingWalk()
     }
 
     // The current generation restarts by itself; the older one waits for the updater.
-    if (older)
+    if (older) {
+        for (clock.restart(); clock.elapsed() < 500;)
+            QVERIFY2(pages ? !get(nam, pageUrl(sim, QStringLiteral("firmwareupg?rand=9"))).body.isEmpty()
+                           : statusText(nam, sim) == expectedPhases.last(),
+                     "the older generation restarted by itself");
         QCOMPARE(get(nam, pageUrl(sim, QStringLiteral("debug?reboot=1"))).error, QNetworkReply::NoError);
+    }
     QTRY_VERIFY2_WITH_TIMEOUT(refused(sim.port()), "the station did not go away to restart", ReplyTimeoutMs);
     QTRY_COMPARE_WITH_TIMEOUT(getJson(nam, sim, VersionCommand).value(QStringLiteral("sysParamValue")).toString(),
                               QStringLiteral("143 20210125 V14.3"), 10000);
@@ -438,6 +573,53 @@ void tst_StationSim::pieces()
     QVERIFY2(reply.pieces >= pieces, qPrintable(QStringLiteral("body came in %1 reads").arg(reply.pieces)));
 }
 
+void tst_StationSim::statusOption_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("httpStatus");
+    QTest::addColumn<QNetworkReply::NetworkError>("error");
+    QTest::addColumn<QByteArray>("bodyHolds");
+
+    const QString version = QStringLiteral("getJson.json?rand=1&jsonString=") + VersionCommand;
+    const QStringList v11{QStringLiteral("--generation"), QStringLiteral("v11")};
+    auto status = [](const char *n) { return QStringList{QStringLiteral("--status"), QLatin1String(n)}; };
+    QTest::newRow("command 404") << status("404") << version << 404 << QNetworkReply::ContentNotFoundError
+                                 << QByteArray("\"sysParamValue\":\"143 20201120 V14.2\"");
+    QTest::newRow("command 500") << status("500") << version << 500 << QNetworkReply::InternalServerError
+                                 << QByteArray("\"macAddr\":\"0A:1B:2C:3D:4E:5F\"");
+    QTest::newRow("page 500") << (status("500") << v11) << QStringLiteral("firmware.html?rand=3") << 500
+                              << QNetworkReply::InternalServerError << QByteArray("No firmware file uploaded");
+    QTest::newRow("page 201") << (status("201") << v11) << QStringLiteral("firmwareupg?rand=3") << 201
+                              << QNetworkReply::NoError << QByteArray("No upgrade in progress");
+    QTest::newRow("reboot address 404") << status("404") << QStringLiteral("debug?reboot=1") << 404
+                                        << QNetworkReply::ContentNotFoundError << QByteArray("Rebooting...");
+    QTest::newRow("unknown path 500") << status("500") << QStringLiteral("nothing.html") << 500
+                                      << QNetworkReply::InternalServerError
+                                      << QByteArray("The requested page was not found.");
+    QTest::newRow("unknown path 200") << status("200") << QStringLiteral("nothing.html") << 200
+                                      << QNetworkReply::NoError << QByteArray("The requested page was not found.");
+}
+
+void tst_StationSim::statusOption()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, target);
+    QFETCH(int, httpStatus);
+    QFETCH(QNetworkReply::NetworkError, error);
+    QFETCH(QByteArray, bodyHolds);
+
+    StationSim sim(args << QStringLiteral("--reboot-seconds") << QStringLiteral("1"));
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    const Reply reply = get(nam, pageUrl(sim, target));
+    QCOMPARE(reply.status, httpStatus);
+    QCOMPARE(reply.error, error);
+    QVERIFY2(reply.body.contains(bodyHolds), reply.body.constData());
+    QVERIFY2(reply.pieces > 0, "the body did not come through readyRead");
+    if (target.startsWith(QLatin1String("debug?reboot=1")))
+        QTRY_VERIFY2_WITH_TIMEOUT(refused(sim.port()), "the station did not reboot", ReplyTimeoutMs);
+}
+
 void tst_StationSim::silent_neverAnswers()
 {
     StationSim sim({QStringLiteral("--silent")});
@@ -457,6 +639,19 @@ void tst_StationSim::support_reportsFailures_data()
     QTest::newRow("remote without namespace") << true << QStringList() << QStringLiteral("VMFWUPD_STATION_NETNS");
     QTest::newRow("bad option") << false << QStringList{QStringLiteral("--mac"), QStringLiteral("short")}
                                 << QStringLiteral("--mac");
+    QTest::newRow("status without a body") << false << QStringList{QStringLiteral("--status"), QStringLiteral("204")}
+                                           << QStringLiteral("invalid value for --status: 204");
+    QTest::newRow("status 304") << false << QStringList{QStringLiteral("--status"), QStringLiteral("304")}
+                                << QStringLiteral("invalid value for --status: 304");
+    QTest::newRow("upload status 600") << false
+                                       << QStringList{QStringLiteral("--upload-status"), QStringLiteral("600")}
+                                       << QStringLiteral("invalid value for --upload-status: 600");
+    QTest::newRow("upload status 205") << false
+                                       << QStringList{QStringLiteral("--upload-status"), QStringLiteral("205")}
+                                       << QStringLiteral("invalid value for --upload-status: 205");
+    QTest::newRow("negative answer delay")
+        << false << QStringList{QStringLiteral("--upload-answer-delay"), QStringLiteral("-0.5")}
+        << QStringLiteral("invalid value for --upload-answer-delay: -0.5");
 }
 
 void tst_StationSim::support_reportsFailures()

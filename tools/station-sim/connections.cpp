@@ -5,7 +5,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-void cutConnections(int localPort, int remotePort)
+void cutConnections(int localPort, int remotePort, bool reset)
 {
     DIR *dir = opendir("/proc/self/fd");
     if (!dir)
@@ -30,7 +30,15 @@ void cutConnections(int localPort, int remotePort)
             continue; // the listening socket
         if (remotePort >= 0 && ntohs(peer.sin_port) != remotePort)
             continue;
-        shutdown(int(fd), SHUT_RDWR);
+        if (reset) {
+            // Dissolving the association of a connected TCP socket makes the kernel send RST, while the
+            // descriptor stays valid for its owner.
+            sockaddr unspecified{};
+            unspecified.sa_family = AF_UNSPEC;
+            connect(int(fd), &unspecified, sizeof unspecified);
+        } else {
+            shutdown(int(fd), SHUT_RDWR);
+        }
     }
     closedir(dir);
 }

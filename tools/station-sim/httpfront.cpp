@@ -24,6 +24,8 @@ constexpr const char *HtmlType = "text/html";
 // Set by a handler whose answer announces a restart; the logger, which the server
 // calls once the answer is on the wire, then hands the reboot to the supervisor.
 thread_local bool rebootAfterResponse = false;
+// Set by a handler whose answer gets a log entry of its own once it is on the wire.
+thread_local QJsonObject logAfterResponse;
 
 QString text(const std::string &s)
 {
@@ -80,13 +82,13 @@ void HttpFront::stop()
     while (!server->is_running() && !*listenerDone && std::chrono::steady_clock::now() < startDeadline)
         std::this_thread::sleep_for(StopPoll);
     server->stop();
-    // Cut first, so that requests held by --silent never get an answer out.
+    // Cut first, so that held requests never get an answer out.
     cutConnections(boundPort);
     {
-        std::lock_guard<std::mutex> lock(silentMutex);
-        releaseSilent = true;
+        std::lock_guard<std::mutex> lock(holdMutex);
+        releaseHeld = true;
     }
-    silentRelease.notify_all();
+    holdRelease.notify_all();
     const auto deadline = std::chrono::steady_clock::now() + StopWait;
     while (!*listenerDone && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(StopPoll);
@@ -100,8 +102,8 @@ void HttpFront::stop()
         listener.detach();
         (void)server.release();
     }
-    std::lock_guard<std::mutex> lock(silentMutex);
-    releaseSilent = false;
+    std::lock_guard<std::mutex> lock(holdMutex);
+    releaseHeld = false;
 }
 
 void HttpFront::addRoutes(httplib::Server &srv)
@@ -110,12 +112,17 @@ void HttpFront::addRoutes(httplib::Server &srv)
     srv.set_pre_routing_handler([this](const Request &req, Response &) {
         // A worker serves many requests; a flag left from an answer that never got out must not fire later.
         rebootAfterResponse = false;
+        logAfterResponse = QJsonObject();
         if (!options.silent)
             return Server::HandlerResponse::Unhandled;
         holdSilently(req);
         return Server::HandlerResponse::Handled;
     });
     srv.set_logger([this](const Request &, const Response &) {
+        if (!logAfterResponse.isEmpty()) {
+            log.write(logAfterResponse);
+            logAfterResponse = QJsonObject();
+        }
         if (rebootAfterResponse) {
             rebootAfterResponse = false;
             station.requestReboot();
@@ -212,16 +219,16 @@ void HttpFront::handleCommand(const httplib::Request &req, httplib::Response &re
     }
     log.write(entry);
     if (options.notJson)
-        send(res, status, StationPages::notJson(body), "text/plain");
+        send(res, statusFor(req, status), StationPages::notJson(body), "text/plain");
     else
-        send(res, status, body, JsonType);
+        send(res, statusFor(req, status), body, JsonType);
 }
 
 void HttpFront::handleDebug(const httplib::Request &req, httplib::Response &res)
 {
     const bool reboot = req.get_param_value("reboot") == "1";
     log.write(logEntry(req));
-    send(res, 200, StationPages::debugPage(reboot), HtmlType);
+    send(res, statusFor(req, 200), StationPages::debugPage(reboot), HtmlType);
     rebootAfterResponse = reboot;
 }
 
@@ -234,7 +241,8 @@ void HttpFront::handleFirmwarePage(const httplib::Request &req, httplib::Respons
     UploadedFile file;
     const bool haveFile = station.hasUpload(file);
     log.write(logEntry(req));
-    send(res, 200, StationPages::firmwarePage(haveFile ? &file : nullptr, options.wrongSize), HtmlType);
+    send(res, statusFor(req, 200), StationPages::firmwarePage(haveFile ? &file : nullptr, options.wrongSize),
+         HtmlType);
 }
 
 void HttpFront::handleUpgradePage(const httplib::Request &req, httplib::Response &res)
@@ -246,12 +254,14 @@ void HttpFront::handleUpgradePage(const httplib::Request &req, httplib::Response
     bool reboot = false; // the older generation waits for the updater's reboot request
     const FlashStatus status = station.poll(reboot);
     log.write(logEntry(req));
-    send(res, 200, StationPages::upgradePage(status), HtmlType);
+    send(res, statusFor(req, 200), StationPages::upgradePage(status), HtmlType);
 }
 
 void HttpFront::handleUpload(const httplib::Request &req, httplib::Response &res,
                              const httplib::ContentReader &reader)
 {
+    // From the request's head on the station reports the file as arriving.
+    station.uploadBegins();
     UploadedFile file;
     QCryptographicHash sha256(QCryptographicHash::Sha256);
     int parts = 0;
@@ -268,7 +278,6 @@ void HttpFront::handleUpload(const httplib::Request &req, httplib::Response &res
         file.size += take;
         if (dropAfter >= 0 && file.size >= dropAfter) {
             dropped = true;
-            cutConnections(req.local_port, req.remote_port);
             return false;
         }
         return true;
@@ -289,6 +298,7 @@ void HttpFront::handleUpload(const httplib::Request &req, httplib::Response &res
         parts = 1;
         ok = reader(receive);
     }
+    const auto lastByte = std::chrono::steady_clock::now();
     file.complete = ok && !dropped && parts > 0;
     station.storeUpload(file);
 
@@ -302,18 +312,50 @@ void HttpFront::handleUpload(const httplib::Request &req, httplib::Response &res
                              {QStringLiteral("sha256"), QString::fromLatin1(sha256.result().toHex())},
                              {QStringLiteral("complete"), file.complete}});
     log.write(entry);
-    send(res, file.complete ? 200 : 400, StationPages::uploadAnswer(file.complete), HtmlType);
+    // Cut only now, so that whoever sees the cut finds the station's state and log already updated.
+    if (dropped) {
+        cutConnections(req.local_port, req.remote_port);
+        return;
+    }
+    if (options.resetUpload && file.complete) {
+        cutConnections(req.local_port, req.remote_port, true);
+        return;
+    }
+    const int status = file.complete ? options.uploadStatus : 400;
+    if (options.uploadAnswerDelay >= 0) {
+        const auto delay = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+            std::chrono::duration<double>(options.uploadAnswerDelay));
+        if (!holdUntil(lastByte + delay))
+            return; // a reboot cut the connection: no answer
+        logAfterResponse = QJsonObject{{QStringLiteral("method"), text(req.method)},
+                                       {QStringLiteral("target"), text(req.target)},
+                                       {QStringLiteral("path"), text(req.path)},
+                                       {QStringLiteral("answered"), true},
+                                       {QStringLiteral("status"), status}};
+    }
+    send(res, status, StationPages::uploadAnswer(file.complete), HtmlType);
 }
 
 void HttpFront::handleOther(const httplib::Request &req, httplib::Response &res)
 {
     log.write(logEntry(req));
-    send(res, 404, StationPages::notFoundPage(), HtmlType);
+    send(res, statusFor(req, 404), StationPages::notFoundPage(), HtmlType);
 }
 
 void HttpFront::holdSilently(const httplib::Request &req)
 {
     log.write(logEntry(req));
-    std::unique_lock<std::mutex> lock(silentMutex);
-    silentRelease.wait(lock, [this] { return releaseSilent; });
+    std::unique_lock<std::mutex> lock(holdMutex);
+    holdRelease.wait(lock, [this] { return releaseHeld; });
+}
+
+bool HttpFront::holdUntil(std::chrono::steady_clock::time_point deadline)
+{
+    std::unique_lock<std::mutex> lock(holdMutex);
+    return !holdRelease.wait_until(lock, deadline, [this] { return releaseHeld; });
+}
+
+int HttpFront::statusFor(const httplib::Request &req, int usual) const
+{
+    return options.status != 0 && req.method == "GET" ? options.status : usual;
 }

@@ -6,6 +6,7 @@
 #include <QJsonObject>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -45,6 +46,9 @@ private:
     void handleUpload(const httplib::Request &req, httplib::Response &res, const httplib::ContentReader &reader);
     void handleOther(const httplib::Request &req, httplib::Response &res);
     void holdSilently(const httplib::Request &req);
+    // Waits until the deadline; false when the server stopped first.
+    bool holdUntil(std::chrono::steady_clock::time_point deadline);
+    int statusFor(const httplib::Request &req, int usual) const;
 
     QJsonObject logEntry(const httplib::Request &req) const;
     void send(httplib::Response &res, int status, const QByteArray &body, const char *contentType) const;
@@ -57,7 +61,8 @@ private:
     std::thread listener;
     std::shared_ptr<std::atomic<bool>> listenerDone;
 
-    std::mutex silentMutex;
-    std::condition_variable silentRelease;
-    bool releaseSilent = false;
+    // Held answers (--silent, --upload-answer-delay) end when the server stops.
+    std::mutex holdMutex;
+    std::condition_variable holdRelease;
+    bool releaseHeld = false;
 };

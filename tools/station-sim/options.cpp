@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QHostAddress>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -18,7 +19,7 @@ bool toNumber(const QString &text, double min, double &out)
 {
     bool ok = false;
     const double v = text.toDouble(&ok);
-    if (!ok || v < min)
+    if (!ok || !std::isfinite(v) || v < min)
         return false;
     out = v;
     return true;
@@ -32,6 +33,12 @@ bool toInt(const QString &text, long long min, long long max, long long &out)
         return false;
     out = v;
     return true;
+}
+
+// A status the answer can carry its usual body with.
+bool isBodyStatus(long long status)
+{
+    return status >= 200 && status <= 599 && status != 204 && status != 205 && status != 304;
 }
 
 bool isIpv4(const QString &text)
@@ -104,6 +111,22 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
                               QStringLiteral("Fault: the upgrade reports \"CRC error in file\" instead of flashing."));
     const auto silent = add(QStringLiteral("silent"),
                             QStringLiteral("Fault: accept connections and read requests but never answer."));
+    const auto status = add(QStringLiteral("status"),
+                            QStringLiteral("Answer every GET with HTTP status N (200-599 but 204, 205 and 304) "
+                                           "and its usual body; the station works on as usual."),
+                            QStringLiteral("N"));
+    const auto uploadStatus = add(QStringLiteral("upload-status"),
+                                  QStringLiteral("Answer a complete upload with HTTP status N instead of 200, "
+                                                 "usual body (same range as --status)."),
+                                  QStringLiteral("N"));
+    const auto uploadAnswerDelay = add(
+        QStringLiteral("upload-answer-delay"),
+        QStringLiteral("Store an upload at once but answer its POST only SECONDS after its last byte; the "
+                       "station serves everything else meanwhile and logs the answer with \"answered\": true."),
+        QStringLiteral("SECONDS"));
+    const auto resetUpload = add(QStringLiteral("reset-upload"),
+                                 QStringLiteral("Fault: store the whole upload, then reset its connection "
+                                                "instead of answering."));
     const auto log = add(QStringLiteral("log"),
                          QStringLiteral("Append one JSON object per received request or datagram to FILE."),
                          QStringLiteral("FILE"));
@@ -197,6 +220,13 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
         return bad(pieceMs);
     o.crcError = p.isSet(crcError);
     o.silent = p.isSet(silent);
+    if (!intOpt(status, 200, 599, o.status) || (o.status != 0 && !isBodyStatus(o.status)))
+        return bad(status);
+    if (!intOpt(uploadStatus, 200, 599, o.uploadStatus) || !isBodyStatus(o.uploadStatus))
+        return bad(uploadStatus);
+    if (!realOpt(uploadAnswerDelay, 0.0, o.uploadAnswerDelay))
+        return bad(uploadAnswerDelay);
+    o.resetUpload = p.isSet(resetUpload);
     o.logPath = p.value(log);
 
     o.discovery = p.isSet(discovery);

@@ -27,6 +27,10 @@ struct Options {
     int pieceMs = 0;
     bool crcError = false;
     bool silent = false;
+    int status = 0;        // HTTP status of every GET answer; 0: the usual one
+    int uploadStatus = 200; // HTTP status of the answer to a complete upload
+    double uploadAnswerDelay = -1.0; // negative: answer the upload at once
+    bool resetUpload = false;
 
     QString logPath;
 

@@ -30,9 +30,16 @@ bool Station::olderGeneration() const
     return version().contains(QLatin1String("VOIP_EN"));
 }
 
+void Station::uploadBegins()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    ++uploadsArriving;
+}
+
 void Station::storeUpload(const UploadedFile &file)
 {
     std::lock_guard<std::mutex> lock(mutex);
+    --uploadsArriving;
     upload = file;
     haveUpload = true;
 }
@@ -65,8 +72,14 @@ QString Station::upgradeFileName() const
 FlashStatus Station::statusAt(Clock::time_point now) const
 {
     FlashStatus s;
-    if (!upgrading)
+    s.olderGeneration = currentVersion.contains(QLatin1String("VOIP_EN"));
+    if (!upgrading) {
+        if (uploadsArriving > 0)
+            s.phase = FlashStatus::Receiving;
+        else if (haveUpload && upload.complete)
+            s.phase = FlashStatus::Stored;
         return s;
+    }
     if (options.crcError) {
         s.phase = FlashStatus::CrcError;
         return s;
@@ -98,14 +111,17 @@ FlashStatus Station::poll(bool &reportsReboot)
     if (upgrading && options.advancePerPoll && !options.crcError)
         notches = std::min(notches + 1, FlashSteps * NotchesPerStep + 1);
     const FlashStatus s = statusAt(Clock::now());
-    reportsReboot = s.phase == FlashStatus::Step && s.step == FlashSteps;
+    reportsReboot = s.phase == FlashStatus::Step && s.step == FlashSteps && !s.olderGeneration;
     return s;
 }
 
-QString Station::stepText(int step)
+QString Station::stepText(int step, bool olderGeneration)
 {
     static const std::array<const char *, FlashSteps + 1> texts{
         "Erasing Flash (1/5)", "Verify Erased (2/5)", "Writing Flash (3/5)", "Verify Write (4/5)", "Rebooting (5/5)"};
+    // The older generation waits for the updater's reboot request and says so.
+    if (olderGeneration && step >= FlashSteps)
+        return QStringLiteral("Success");
     return QString::fromLatin1(texts[size_t(std::clamp(step, 0, FlashSteps))]);
 }
 

@@ -18,12 +18,13 @@ struct UploadedFile {
     bool complete = false;
 };
 
-// Where the flashing walk stands.
+// Where the station stands: before an upgrade, what it holds; during one, the flashing walk.
 struct FlashStatus {
-    enum Phase { Idle, Step, CrcError };
+    enum Phase { Idle, Receiving, Stored, Step, CrcError };
     Phase phase = Idle;
     int step = 0;    // 0..3 flashing steps, 4 done ("Rebooting (5/5)" / firmware installed)
     int percent = 0; // within the step
+    bool olderGeneration = false;
 };
 
 // The station's state machine, shared by the HTTP worker threads and the supervisor.
@@ -39,6 +40,8 @@ public:
     QString mac() const;
     bool olderGeneration() const; // the version text carries "VOIP_EN"
 
+    // An upload body started to arrive; storeUpload() ends it.
+    void uploadBegins();
     void storeUpload(const UploadedFile &file);
     bool hasUpload(UploadedFile &file) const;
 
@@ -46,7 +49,8 @@ public:
     bool startUpgrade(const QString &fileName);
     QString upgradeFileName() const;
     // One upgrade-status poll: paramId 26 or the older generation's status page.
-    // reportsReboot is set when the answer tells the client the station now restarts.
+    // reportsReboot is set when the answer tells the client the station now restarts
+    // (only the current generation restarts by itself).
     FlashStatus poll(bool &reportsReboot);
 
     // Reboots are carried out by the supervisor: it waits for a request, takes the
@@ -55,7 +59,7 @@ public:
     bool waitForRebootRequest(Clock::time_point until);
     void rebooted();
 
-    static QString stepText(int step);
+    static QString stepText(int step, bool olderGeneration);
 
 private:
     FlashStatus statusAt(Clock::time_point now) const;
@@ -68,6 +72,7 @@ private:
     QString currentVersion;
     UploadedFile upload;
     bool haveUpload = false;
+    int uploadsArriving = 0;
     bool upgrading = false;
     QString upgradeName;
     Clock::time_point upgradeStart;

@@ -84,11 +84,24 @@ QByteArray upgradeStart(const QString &fileName, bool started)
 
 QByteArray upgradeStatus(const FlashStatus &status)
 {
-    QString text = QStringLiteral("Idle");
-    if (status.phase == FlashStatus::CrcError)
+    QString text;
+    switch (status.phase) {
+    case FlashStatus::Idle:
+        text = QStringLiteral("Idle");
+        break;
+    case FlashStatus::Receiving:
+        text = QStringLiteral("FILE");
+        break;
+    case FlashStatus::Stored:
+        text = QStringLiteral("Verification Success. New Firmware Available");
+        break;
+    case FlashStatus::Step:
+        text = Station::stepText(status.step, status.olderGeneration);
+        break;
+    case FlashStatus::CrcError:
         text = QStringLiteral("CRC error in file");
-    else if (status.phase == FlashStatus::Step)
-        text = Station::stepText(status.step);
+        break;
+    }
     return compact({{QStringLiteral("cmdType"), 1},
                     {QStringLiteral("portId"), 0},
                     {QStringLiteral("paramId"), 26},
@@ -122,7 +135,7 @@ QByteArray firmwarePage(const UploadedFile *file, bool addOneByte)
 QByteArray upgradePage(const FlashStatus &status)
 {
     QByteArray body;
-    if (status.phase == FlashStatus::Idle) {
+    if (status.phase != FlashStatus::Step && status.phase != FlashStatus::CrcError) {
         body = QByteArrayLiteral("No upgrade in progress<br>\n");
     } else if (status.phase == FlashStatus::CrcError) {
         body = QByteArrayLiteral("CRC error in file<br>\n");
