@@ -484,6 +484,10 @@ void tst_IpBaseCtrl::stationGenerations_data()
                          << installed;
     QTest::newRow("v11, bodies in pieces") << v11 + pieces << "v11.x" << "vmlinuz" << "/firmware.html"
                                            << "/firmwareupg" << pageSteps << installed;
+    QTest::newRow("current, every GET answered 404") << current + QStringList{"--status", "404"}
+        << "143 20201120 V14.2" << firmwareName << "/getJson.json" << "/getJson.json" << jsonSteps << rebooting;
+    QTest::newRow("v11, every GET answered 500") << v11 + QStringList{"--status", "500"} << "v11.x" << "vmlinuz"
+        << "/firmware.html" << "/firmwareupg" << pageSteps << installed;
 }
 
 // One update against each generation of station, as the window's workflow drives it.
@@ -632,6 +636,9 @@ void tst_IpBaseCtrl::uploadNetworkError_data()
 
     QTest::newRow("nothing listens") << QStringList();
     QTest::newRow("station drops the upload") << QStringList{"--drop-upload-after", "65536"};
+    QTest::newRow("station resets instead of answering") << QStringList{"--reset-upload"};
+    QTest::newRow("station answers 500") << QStringList{"--upload-status", "500"};
+    QTest::newRow("station answers 404") << QStringList{"--upload-status", "404"};
 }
 
 void tst_IpBaseCtrl::uploadNetworkError()

@@ -118,11 +118,14 @@ void tst_IpBaseCtrlTimeouts::uploadIdleLimit_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<qint64>("imageBytes");
     QTest::addColumn<bool>("fails");
+    QTest::addColumn<bool>("answered");
 
     // The limit is cut to half a second here; a station of these kinds is just as free with a minute.
     // More than the socket buffers on loopback take in: the body stops moving.
-    QTest::newRow("silent station, body stuck") << QStringList{"--silent"} << (qint64(64) << 20) << true;
-    QTest::newRow("silent station, whole body sent") << QStringList{"--silent"} << qint64(1000) << false;
+    QTest::newRow("silent station, body stuck") << QStringList{"--silent"} << (qint64(64) << 20) << true << false;
+    QTest::newRow("silent station, whole body sent") << QStringList{"--silent"} << qint64(1000) << false << false;
+    QTest::newRow("answer long after the last byte") << QStringList{"--upload-answer-delay", "3"}
+                                                     << qint64(100000) << false << true;
 }
 
 void tst_IpBaseCtrlTimeouts::uploadIdleLimit()
@@ -130,6 +133,7 @@ void tst_IpBaseCtrlTimeouts::uploadIdleLimit()
     QFETCH(QStringList, args);
     QFETCH(qint64, imageBytes);
     QFETCH(bool, fails);
+    QFETCH(bool, answered);
     constexpr int idleMs = 500;
 
     StationSim sim(args);
@@ -156,6 +160,10 @@ void tst_IpBaseCtrlTimeouts::uploadIdleLimit()
     }
     QCOMPARE(progress.constLast().at(4).toInt(), 1);
     QCOMPARE(liveReplies(ctrl), 1); // still waiting for the answer
+    if (answered) {
+        QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
+        QCOMPARE(progress.constLast().at(4).toInt(), 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_IpBaseCtrlTimeouts)

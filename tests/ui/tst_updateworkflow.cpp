@@ -13,6 +13,28 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+// One whole update as the rows describe it, and what the window must show of it.
+struct Run {
+    Run() = default;
+    Run(QString generation, bool noReboot, QStringList simArgs = {}, bool lateUploadAnswer = false)
+        : generation(std::move(generation))
+        , noReboot(noReboot)
+        , simArgs(std::move(simArgs))
+        , lateUploadAnswer(lateUploadAnswer)
+    {
+    }
+
+    QString generation;
+    bool noReboot = false;
+    QStringList simArgs;
+    // The station holds back its answer to the upload past the upload's idle limit: both are cut to a fiftieth
+    // (60 s and 75 s become 1.2 s and 1.5 s).
+    bool lateUploadAnswer = false;
+    QString newVersion = QStringLiteral("143 20210125 V14.3");
+    QString shownVersion = QStringLiteral("143 20210125 V14.3");
+};
+Q_DECLARE_METATYPE(Run)
+
 // Whole update runs, stepped tick by tick against a simulated station on loopback. After each tick the test
 // waits for the station's answers, then checks what the window shows and what the station was sent.
 class tst_UpdateWorkflow : public QObject
@@ -22,11 +44,16 @@ class tst_UpdateWorkflow : public QObject
 private slots:
     void wholeRun_data();
     void wholeRun();
+    void runsInARow_data();
+    void runsInARow();
+    void uploadErrorAbortsTheRun_data();
     void uploadErrorAbortsTheRun();
 
 private:
     bool prepare(StationSim &sim, WindowDriver &driver, const QString &image, bool noReboot);
+    void carryWholeRun(WindowDriver &driver, StationSim &sim, const Run &run);
 };
+
 
 namespace {
 
@@ -59,6 +86,36 @@ QStringList requestsOf(const QVector<QJsonObject> &log)
         }
     }
     return words;
+}
+
+// The controller never seeds rand(), and srand(1) replays that sequence: from here on the n-th request that
+// carries a rand value carries draws[n]. The network may deliver side by side requests in either order; the
+// rand value still tells in which order they were sent.
+QVector<int> restartRandSequence(int n)
+{
+    std::srand(1);
+    QVector<int> draws;
+    for (int i = 0; i < n; ++i)
+        draws << std::rand();
+    std::srand(1);
+    return draws;
+}
+
+QStringList requestsInSendingOrder(const QVector<QJsonObject> &log, const QVector<int> &draws)
+{
+    QMap<int, QJsonObject> sent;
+    for (const QJsonObject &entry : log) {
+        const QUrlQuery query(QUrl(entry.value("target").toString()));
+        if (query.hasQueryItem("rand"))
+            sent.insert(int(draws.indexOf(query.queryItemValue("rand").toInt())), entry);
+    }
+    return requestsOf(sent.values().toVector());
+}
+
+const QJsonObject *lastUpload(const QVector<QJsonObject> &log)
+{
+    const auto found = std::find_if(log.crbegin(), log.crend(), [](const QJsonObject &e) { return e.contains("upload"); });
+    return found == log.crend() ? nullptr : &*found;
 }
 
 QString writeImage(const QString &path, int size)
@@ -105,22 +162,34 @@ bool controlsEnabled(WindowDriver &driver)
 
 const QString powerWarning = QStringLiteral("Upgrade in Progress. Do not power off the base station!");
 
+StationSim stationFor(const Run &run)
+{
+    return StationSim(QStringList{"--generation", run.generation, "--advance-per-poll", "--reboot-seconds", "1",
+                                  "--new-version", run.newVersion}
+                      + run.simArgs);
+}
+
 } // namespace
 
 bool tst_UpdateWorkflow::prepare(StationSim &sim, WindowDriver &driver, const QString &image, bool noReboot)
 {
-    if (!sim.start()) {
+    if (!sim.port() && !sim.start()) {
         qWarning() << sim.errorString();
         return false;
     }
-    if (noReboot || image != driver.find<QLineEdit>("lineEditFirmware")->text()) {
+    // A run before this one in the same window may have left debug mode open with "No Pre-Reboot" ticked.
+    if (noReboot != driver.find<QCheckBox>("checkBoxNoReboot")->isChecked()
+        || image != driver.find<QLineEdit>("lineEditFirmware")->text()) {
         driver.clickOwl(debugClicksNeeded);
         driver.find<QLineEdit>("lineEditFirmware")->setText(image);
         driver.find<QCheckBox>("checkBoxNoReboot")->setChecked(noReboot);
     }
     driver.discover(sim.address());
     auto *confirm = driver.find<QCheckBox>("checkBoxModClose");
-    if (!QTest::qWaitFor([&] { return confirm->isVisible(); }, 10000) || !driver.tick())
+    auto *version = driver.find<QLabel>("labelDeviceStatus");
+    // Only a station that has answered gets past "Update Firmware" without a modal box.
+    if (!QTest::qWaitFor([&] { return confirm->isVisible() && !version->text().isEmpty(); }, 10000)
+        || !driver.tick())
         return false;
     QTest::mouseClick(confirm, Qt::LeftButton, {}, QPoint(confirm->width() - 8, confirm->height() / 2));
     QTest::mouseClick(driver.find<QPushButton>("pushButtonUpdate"), Qt::LeftButton);
@@ -129,56 +198,100 @@ bool tst_UpdateWorkflow::prepare(StationSim &sim, WindowDriver &driver, const QS
 
 void tst_UpdateWorkflow::wholeRun_data()
 {
-    QTest::addColumn<QString>("generation");
-    QTest::addColumn<bool>("noReboot");
-    QTest::addColumn<QList<int>>("flashingSteps");
+    QTest::addColumn<Run>("run");
 
-    QTest::newRow("current generation, pre-upload reboot") << "current" << false << QList<int>{3, 4, 5, 6};
-    QTest::newRow("current generation, no pre-reboot") << "current" << true << QList<int>{3, 4, 5, 6};
-    QTest::newRow("older generation, pre-upload reboot") << "v11" << false << QList<int>{3, 5};
-    QTest::newRow("older generation, no pre-reboot") << "v11" << true << QList<int>{3, 5};
+    QTest::newRow("current generation, pre-upload reboot") << Run("current", false);
+    QTest::newRow("current generation, no pre-reboot") << Run("current", true);
+    QTest::newRow("older generation, pre-upload reboot") << Run("v11", false);
+    QTest::newRow("older generation, no pre-reboot") << Run("v11", true);
+    // A station is free in its status lines: these answer every GET with an error status and the usual body.
+    QTest::newRow("current generation, every GET answered 404") << Run("current", true, {"--status", "404"});
+    QTest::newRow("older generation, every GET answered 500") << Run("v11", false, {"--status", "500"});
+    QTest::newRow("current generation, upload answered while flashing")
+        << Run("current", true, {"--upload-answer-delay", "1.5"}, true);
+    QTest::newRow("older generation, upload answered while flashing")
+        << Run("v11", true, {"--upload-answer-delay", "1.5"}, true);
 }
 
 void tst_UpdateWorkflow::wholeRun()
 {
-    QFETCH(QString, generation);
-    QFETCH(bool, noReboot);
-    QFETCH(QList<int>, flashingSteps);
-    const bool v11 = generation == QLatin1String("v11");
+    QFETCH(Run, run);
 
-    StationSim sim({"--generation", generation, "--advance-per-poll", "--reboot-seconds", "1"});
+    StationSim sim = stationFor(run);
     WindowDriver driver;
+    carryWholeRun(driver, sim, run);
+}
+
+void tst_UpdateWorkflow::runsInARow_data()
+{
+    QTest::addColumn<Run>("first");
+    QTest::addColumn<Run>("second");
+
+    const Run older("v11", true);
+    Run olderStaysOlder = older;
+    olderStaysOlder.newVersion = QStringLiteral("VOIP_EN 11.8 20210125");
+    olderStaysOlder.shownVersion = QStringLiteral("v11.x");
+    QTest::newRow("older generation, then the current one") << older << Run("current", false);
+    QTest::newRow("older generation twice") << olderStaysOlder << olderStaysOlder;
+}
+
+// One window, one controller: whatever a run leaves behind must not steer the next one.
+void tst_UpdateWorkflow::runsInARow()
+{
+    QFETCH(Run, first);
+    QFETCH(Run, second);
+
+    WindowDriver driver;
+    StationSim firstStation = stationFor(first);
+    carryWholeRun(driver, firstStation, first);
+    if (QTest::currentTestFailed())
+        return;
+    if (second.generation == first.generation) {
+        carryWholeRun(driver, firstStation, second);
+        return;
+    }
+    StationSim secondStation = stationFor(second);
+    carryWholeRun(driver, secondStation, second);
+}
+
+void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, const Run &run)
+{
+    const bool v11 = run.generation == QLatin1String("v11");
     // The default image lies beside the program, where a user's copy of the updater keeps it.
-    const QString image = driver.find<QLineEdit>("lineEditFirmware")->text();
+    const QString image = QCoreApplication::applicationDirPath() + QStringLiteral("/vmlinuz20210125_v143");
     const QString sha256 = writeImage(image, 96 * 1024);
     QVERIFY2(!sha256.isEmpty(), qPrintable(image));
     auto removeImage = qScopeGuard([&] { QFile::remove(image); });
-    QVERIFY(prepare(sim, driver, image, noReboot));
+    if (run.lateUploadAnswer)
+        driver.controller()->setTimeouts({10000, 1200});
+    QVERIFY(prepare(sim, driver, image, run.noReboot));
     const int requestsBefore = sim.log().size();
+    const QVector<int> draws = restartRandSequence(2000);
 
     auto *bar = driver.find<QProgressBar>("progressBar");
     auto *total = driver.find<QProgressBar>("progressBarTotal");
     auto *warning = driver.find<QLabel>("labelWarning");
+    auto *status = driver.find<QLabel>("labelStatus");
 
     // Leaving Idle: controls locked, warning shown, the station rebooted unless told not to.
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 1);
     QVERIFY2(!controlsEnabled(driver), "controls are locked during a run");
     QCOMPARE(warning->text(), powerWarning);
-    QCOMPARE(requestsOf(sim.log().mid(requestsBefore)), noReboot ? QStringList() : QStringList{"reboot"});
+    QCOMPARE(requestsOf(sim.log().mid(requestsBefore)), run.noReboot ? QStringList() : QStringList{"reboot"});
     auto *service = driver.find<QPushButton>("pushButtonDefaultCfg");
     if (!service->isVisible()) {
         driver.clickOwl(debugClicksNeeded + 1);
         QVERIFY2(!service->isVisible(), "clicks on the owl during a run do not count towards debug mode");
     }
 
-    if (!noReboot) {
+    if (!run.noReboot) {
         for (int i = 1; i <= 25; ++i) {
             QVERIFY(driver.tick());
             QCOMPARE(driver.state(), 1);
             QCOMPARE(bar->value(), 4 * i);
             QCOMPARE(total->value(), 4 * i);
-            QCOMPARE(driver.find<QLabel>("labelStatus")->text(), QStringLiteral("Wait (1/7)"));
+            QCOMPARE(status->text(), QStringLiteral("Wait (1/7)"));
             QCOMPARE(driver.statusBarText(), QStringLiteral("wait for base"));
         }
         QCOMPARE(requestsOf(sim.log().mid(requestsBefore)), QStringList{"reboot"});
@@ -198,10 +311,10 @@ void tst_UpdateWorkflow::wholeRun()
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 4);
     QCOMPARE(driver.requestFlags(), QStringLiteral("startUpg false checkUpl false checkUpg false checkAvail true"));
-    QCOMPARE(driver.find<QLabel>("labelStatus")->text(), QStringLiteral("Upload Complete (2/7)"));
+    QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Upload Complete (2/7)"), 10000);
     QCOMPARE(total->value(), 200);
-    const QJsonObject upload = sim.log().constLast().value("upload").toObject();
-    QVERIFY2(!upload.isEmpty(), "the station received the image");
+    QTRY_VERIFY_WITH_TIMEOUT(lastUpload(sim.log().mid(requestsBefore)), 5000);
+    const QJsonObject upload = lastUpload(sim.log().mid(requestsBefore))->value("upload").toObject();
     QCOMPARE(upload.value("sha256").toString(), sha256);
     QCOMPARE(upload.value("filename").toString(),
              v11 ? QStringLiteral("vmlinuz") : QStringLiteral("vmlinuz20210125_v143"));
@@ -209,26 +322,21 @@ void tst_UpdateWorkflow::wholeRun()
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 5);
 
-    // Five upload-status polls, then the upgrade command with a sixth poll.
+    // Five upload-status polls, then the upgrade command and a sixth poll, sent in that order.
     const int beforeVerify = sim.log().size();
     for (int i = 0; i < 5; ++i) {
         QVERIFY(driver.tick());
         QCOMPARE(driver.state(), 5);
         QCOMPARE(driver.requestFlags(), QStringLiteral("startUpg false checkUpl true checkUpg false checkAvail false"));
-        QCOMPARE(stepShown(driver), 2);
+        QCOMPARE(status->text(), v11 ? QStringLiteral("Verification Success (2/7)")
+                                     : QStringLiteral("Upload ok, upgrade will start (2/7)"));
     }
-    if (v11)
-        QCOMPARE(driver.find<QLabel>("labelStatus")->text(), QStringLiteral("Verification Success (2/7)"));
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 6);
     QCOMPARE(driver.requestFlags(), QStringLiteral("startUpg true checkUpl true checkUpg false checkAvail false"));
     const QString poll = v11 ? QStringLiteral("sizepage") : QStringLiteral("status");
-    // The last tick's two requests travel side by side: the station may log them in either order.
-    QStringList requests = requestsOf(sim.log().mid(beforeVerify));
-    QCOMPARE(requests.size(), 7);
-    std::sort(requests.begin() + 5, requests.end());
-    QCOMPARE(requests, (QStringList{poll, poll, poll, poll, poll, std::min(poll, QStringLiteral("start")),
-                                    std::max(poll, QStringLiteral("start"))}));
+    QCOMPARE(requestsInSendingOrder(sim.log().mid(beforeVerify), draws),
+             (QStringList{poll, poll, poll, poll, poll, "start", poll}));
     const auto log = sim.log();
     const auto start = std::find_if(log.cbegin() + beforeVerify, log.cend(), [](const QJsonObject &entry) {
         return entry.value("json").toObject().value("paramId").toInt() == 25;
@@ -236,6 +344,13 @@ void tst_UpdateWorkflow::wholeRun()
     QVERIFY(start != log.cend());
     QCOMPARE(start->value("json").toObject().value("paramValue").toString(),
              QStringLiteral("vmlinuz20210125_v143"));
+
+    if (run.lateUploadAnswer) {
+        // The station flashes and only then answers the upload, well past the upload's idle limit.
+        QVERIFY2(QTest::qWaitFor([&] { return sim.log().constLast().value("answered").toBool(); }, 10000),
+                 "the station answered the upload");
+        QVERIFY2(!driver.statusBarText().contains(QLatin1String("Error")), qPrintable(driver.statusBarText()));
+    }
 
     // The flashing steps, in order, until the station reports the finish.
     QList<int> seen;
@@ -250,7 +365,7 @@ void tst_UpdateWorkflow::wholeRun()
     QCOMPARE(seen.constLast(), 7);
     seen.removeLast();
     seen.removeAll(2);
-    QCOMPARE(seen, flashingSteps);
+    QCOMPARE(seen, (v11 ? QList<int>{3, 5} : QList<int>{3, 4, 5, 6}));
     QVERIFY2(warning->text().isEmpty(), "the finish report lifts the warning");
     if (v11)
         QCOMPARE(total->value(), 700);
@@ -263,7 +378,7 @@ void tst_UpdateWorkflow::wholeRun()
         QCOMPARE(driver.state(), 8);
         QCOMPARE(bar->value(), 8 * i);
         QCOMPARE(total->value(), 600 + 8 * i);
-        QCOMPARE(driver.find<QLabel>("labelStatus")->text(), QStringLiteral("Wait (7/7)"));
+        QCOMPARE(status->text(), QStringLiteral("Wait (7/7)"));
     }
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 0);
@@ -278,13 +393,26 @@ void tst_UpdateWorkflow::wholeRun()
         QVERIFY2(waitUntilListening(sim.port()), "the station came back with its new firmware");
         QVERIFY(driver.tick());
     }
-    QCOMPARE(version->text(), QStringLiteral("143 20210125 V14.3"));
-    QCOMPARE(warning->text(), QStringLiteral("This Velmora is up to date"));
+    QCOMPARE(version->text(), run.shownVersion);
+    const bool upToDate = run.shownVersion.contains(QLatin1String("V14.3"));
+    QCOMPARE(warning->text(), upToDate ? QStringLiteral("This Velmora is up to date") : QString());
+    QCOMPARE(driver.find<QCheckBox>("checkBoxModClose")->isVisible(), !upToDate);
+}
+
+void tst_UpdateWorkflow::uploadErrorAbortsTheRun_data()
+{
+    QTest::addColumn<QStringList>("simArgs");
+
+    QTest::newRow("station drops the upload") << QStringList{"--drop-upload-after", "20000"};
+    QTest::newRow("station resets the connection instead of answering") << QStringList{"--reset-upload"};
+    QTest::newRow("station answers the upload 500") << QStringList{"--upload-status", "500"};
 }
 
 void tst_UpdateWorkflow::uploadErrorAbortsTheRun()
 {
-    StationSim sim({"--drop-upload-after", "20000"});
+    QFETCH(QStringList, simArgs);
+
+    StationSim sim(simArgs);
     WindowDriver driver;
     QTemporaryDir dir;
     const QString image = dir.filePath(QStringLiteral("vmlinuz20210125_v143"));
@@ -295,7 +423,7 @@ void tst_UpdateWorkflow::uploadErrorAbortsTheRun()
     QCOMPARE(driver.state(), 1);
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 4);
-    QCOMPARE(driver.statusBarText(), QStringLiteral("Upload Error occurred. Pls Try Again"));
+    QTRY_COMPARE_WITH_TIMEOUT(driver.statusBarText(), QStringLiteral("Upload Error occurred. Pls Try Again"), 10000);
     QCOMPARE(driver.find<QLabel>("labelStatus")->text(), QStringLiteral("Error (1/7)"));
 
     // The abort, as the tick leaves it, before the station answers the version request it sent.

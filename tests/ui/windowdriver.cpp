@@ -68,7 +68,14 @@ bool WindowDriver::tick(Wait wait)
 bool WindowDriver::settle(int timeoutMs)
 {
     // Handled replies are released with deleteLater; qWaitFor also runs those deferred deletes.
-    return QTest::qWaitFor([this] { return manager()->findChildren<QNetworkReply *>().isEmpty(); }, timeoutMs);
+    return QTest::qWaitFor(
+        [this] {
+            const QList<QNetworkReply *> replies = manager()->findChildren<QNetworkReply *>();
+            return std::all_of(replies.cbegin(), replies.cend(), [](const QNetworkReply *reply) {
+                return reply->operation() == QNetworkAccessManager::PostOperation;
+            });
+        },
+        timeoutMs);
 }
 
 int WindowDriver::state() const

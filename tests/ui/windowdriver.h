@@ -25,9 +25,10 @@ public:
     }
 
     enum Wait { Settle, NoSettle };
-    // One workflow tick; by default then waits (bounded) until no request of the controller is in flight.
+    // One workflow tick; by default then waits (bounded) for the answers to its requests (see settle).
     bool tick(Wait wait = Settle);
-    // Waits until every request of the controller has been answered or has failed.
+    // Waits until every request of the controller whose answer the window reads has been answered or has failed.
+    // The station's answer to the upload is never read: the workflow waits for the completion report instead.
     bool settle(int timeoutMs = 10000);
 
     // The workflow state the last tick reported in its debug line; -1 before the first tick.
