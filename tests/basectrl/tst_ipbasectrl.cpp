@@ -1,5 +1,6 @@
 #include "fakereply.h"
 #include "ipbasectrl.h"
+#include "randsequence.h"
 #include "stationsim.h"
 
 #include <QCryptographicHash>
@@ -11,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -52,18 +52,6 @@ void bindSlot(QNetworkReply *reply, IpBaseCtrl &ctrl, Slot slot)
         {Slot::Status, &IpBaseCtrl::onRequestStatus},
     };
     QObject::connect(reply, &QNetworkReply::finished, &ctrl, handlers.value(slot));
-}
-
-// Until srand is called the C library draws as if seeded with 1, so reseeding with 1
-// replays the sequence that the controller, which never seeds, draws from.
-QVector<int> freshRandSequence(int n)
-{
-    std::srand(1);
-    QVector<int> values;
-    for (int i = 0; i < n; ++i)
-        values << std::rand();
-    std::srand(1);
-    return values;
 }
 
 int liveReplies(const IpBaseCtrl &ctrl)
@@ -232,7 +220,7 @@ void tst_IpBaseCtrl::commandWireForm()
 
     IpBaseCtrl ctrl;
     const int before = station->log().size();
-    const int r = freshRandSequence(1).at(0);
+    const int r = restartRandSequence(1).at(0);
     send(ctrl, op, station->address());
     QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 1, 5000);
     const QJsonObject entry = station->log().at(before);
@@ -246,7 +234,7 @@ void tst_IpBaseCtrl::commandWireForm()
 void tst_IpBaseCtrl::randSequence()
 {
     IpBaseCtrl ctrl;
-    const QVector<int> expected = freshRandSequence(4);
+    const QVector<int> expected = restartRandSequence(4);
     const int before = station->log().size();
     const Op ops[] = {Op::GetVersion, Op::GetConfig, Op::FwUpgStatus, Op::SetDefaultConfig, Op::DoReboot};
     for (Op op : ops) {
@@ -718,7 +706,7 @@ void tst_IpBaseCtrl::startUpgradeFileName()
     QCOMPARE(upload.value("filename").toString(), stationName);
 
     before = station->log().size();
-    const int r = freshRandSequence(1).at(0);
+    const int r = restartRandSequence(1).at(0);
     ctrl.requestFirmwareUpgrade(station->address(), image);
     QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 1, 5000);
     const QJsonObject entry = station->log().at(before);

@@ -1,4 +1,5 @@
 #include "ipbasectrl.h"
+#include "randsequence.h"
 #include "stationsim.h"
 #include "windowdriver.h"
 
@@ -86,19 +87,6 @@ QStringList requestsOf(const QVector<QJsonObject> &log)
         }
     }
     return words;
-}
-
-// The controller never seeds rand(), and srand(1) replays that sequence: from here on the n-th request that
-// carries a rand value carries draws[n]. The network may deliver side by side requests in either order; the
-// rand value still tells in which order they were sent.
-QVector<int> restartRandSequence(int n)
-{
-    std::srand(1);
-    QVector<int> draws;
-    for (int i = 0; i < n; ++i)
-        draws << std::rand();
-    std::srand(1);
-    return draws;
 }
 
 QStringList requestsInSendingOrder(const QVector<QJsonObject> &log, const QVector<int> &draws)
