@@ -71,11 +71,24 @@ bool WindowDriver::settle(int timeoutMs)
     return QTest::qWaitFor(
         [this] {
             const QList<QNetworkReply *> replies = manager()->findChildren<QNetworkReply *>();
-            return std::all_of(replies.cbegin(), replies.cend(), [](const QNetworkReply *reply) {
-                return reply->operation() == QNetworkAccessManager::PostOperation;
-            });
+            return std::all_of(replies.cbegin(), replies.cend(), bodySent);
         },
         timeoutMs);
+}
+
+bool WindowDriver::bodySent(QNetworkReply *reply)
+{
+    if (reply->operation() != QNetworkAccessManager::PostOperation)
+        return false;
+    // Seen first before the event loop has run since the upload began, so no progress report is missed.
+    if (!reply->property("watched").toBool()) {
+        reply->setProperty("watched", true);
+        QObject::connect(reply, &QNetworkReply::uploadProgress, reply, [reply](qint64 sent, qint64 total) {
+            if (total > 0 && sent == total)
+                reply->setProperty("bodySent", true);
+        });
+    }
+    return reply->property("bodySent").toBool();
 }
 
 int WindowDriver::state() const

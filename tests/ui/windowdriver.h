@@ -6,6 +6,7 @@
 
 class IpBaseCtrl;
 class QNetworkAccessManager;
+class QNetworkReply;
 
 // Drives one updater window in a test as a user would, with the workflow timer stopped: the test calls each
 // tick itself and waits for the station's answers in between, so a whole run takes seconds, not minutes.
@@ -27,8 +28,8 @@ public:
     enum Wait { Settle, NoSettle };
     // One workflow tick; by default then waits (bounded) for the answers to its requests (see settle).
     bool tick(Wait wait = Settle);
-    // Waits until every request of the controller whose answer the window reads has been answered or has failed.
-    // The station's answer to the upload is never read: the workflow waits for the completion report instead.
+    // Waits until every request of the controller has been answered or has failed, an upload only until its
+    // whole body has left: the window never reads the station's answer to it, which may come much later.
     bool settle(int timeoutMs = 10000);
 
     // The workflow state the last tick reported in its debug line; -1 before the first tick.
@@ -59,6 +60,7 @@ public:
 
 private:
     QNetworkAccessManager *manager() const;
+    static bool bodySent(QNetworkReply *reply);
 
 
     MainWindow mainWindow;
