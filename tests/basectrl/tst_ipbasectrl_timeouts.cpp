@@ -151,8 +151,9 @@ void tst_IpBaseCtrlTimeouts::uploadIdleLimit()
     // body flow at full speed (qWaitFor's naps would hold it back).
     QElapsedTimer clock;
     clock.start();
-    while (!failed() && clock.elapsed() < 4 * idleMs)
-        progress.wait(int(4 * idleMs - clock.elapsed()));
+    constexpr qint64 boundMs = qint64(4) * idleMs;
+    while (!failed() && clock.elapsed() < boundMs)
+        progress.wait(int(boundMs - clock.elapsed()));
     QCOMPARE(failed(), fails);
     if (fails) {
         QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);

@@ -28,11 +28,11 @@ QString stationIp()
 
 // The station's datagrams and port, as a station sends and uses them.
 constexpr quint16 discoveryPort = 23456;
-const QByteArray pingText("DECT ULE Discovery Ping");
+constexpr char pingText[] = "DECT ULE Discovery Ping";
 
 QByteArray ack(const QByteArray &unitBytes, int markerAt = 0)
 {
-    const QByteArray marker("DECT ULE Discovery Ack:");
+    const QByteArray marker = QByteArrayLiteral("DECT ULE Discovery Ack:");
     QByteArray header(55, '-');
     header.replace(markerAt, marker.size(), marker);
     return header + unitBytes;

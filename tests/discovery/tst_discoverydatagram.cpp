@@ -3,12 +3,12 @@
 #include <QtTest>
 
 // A station's acknowledgement as the simulator and the real station lay it out: marker at 0, header padded to 55.
-static const QByteArray ackMarker("DECT ULE Discovery Ack:");
+static constexpr char ackMarker[] = "DECT ULE Discovery Ack:";
 
 static QByteArray ack(const QByteArray &unitBytes, int markerAt = 0)
 {
     QByteArray header(55, 'h');
-    header.replace(markerAt, ackMarker.size(), ackMarker);
+    header.replace(markerAt, int(qstrlen(ackMarker)), ackMarker);
     return header + unitBytes;
 }
 
@@ -32,7 +32,7 @@ private slots:
         QTest::addColumn<bool>("isAck");
         QTest::addColumn<QString>("expected");
 
-        const QByteArray marker = ackMarker;
+        const QByteArray marker(ackMarker);
         QTest::newRow("station answer") << ack(unitText) << true << QString::fromLatin1(unitText);
         QTest::newRow("marker at offset 10") << ack(unitText, 10) << true << QString::fromLatin1(unitText);
         QTest::newRow("marker ends at byte 55") << ack(unitText, 32) << true << QString::fromLatin1(unitText);

@@ -313,12 +313,12 @@ void tst_StationSim::uploadAnswerDelay()
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     QElapsedTimer clock;
     clock.start();
-    qint64 lastByteAt = -1;
+    auto lastByte = std::make_shared<qint64>(-1);
     QNetworkReply *reply = post(nam, sim, writeFile(dir, QStringLiteral("fw.bin"), randomBytes(300000)),
                                 QStringLiteral("fw.bin"));
-    connect(reply, &QNetworkReply::uploadProgress, reply, [&](qint64 sent, qint64 total) {
-        if (total > 0 && sent == total && lastByteAt < 0)
-            lastByteAt = clock.elapsed();
+    connect(reply, &QNetworkReply::uploadProgress, reply, [lastByte, clock](qint64 sent, qint64 total) {
+        if (total > 0 && sent == total && *lastByte < 0)
+            *lastByte = clock.elapsed();
     });
     QTRY_VERIFY2_WITH_TIMEOUT(!lastEntry(sim, QStringLiteral("/file_upload_base")).isEmpty(),
                               "the upload was not stored", ReplyTimeoutMs);
@@ -337,6 +337,7 @@ void tst_StationSim::uploadAnswerDelay()
     }
     const Reply answer = finish(reply, delayMs + 2000);
     const qint64 endedAt = clock.elapsed();
+    const qint64 lastByteAt = *lastByte;
     QVERIFY2(lastByteAt >= 0, "the last byte of the body never left");
     if (rebootWhileWaiting) {
         QVERIFY2(answer.error > QNetworkReply::NoError && answer.error < QNetworkReply::ProxyConnectionRefusedError,

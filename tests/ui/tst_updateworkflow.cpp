@@ -97,7 +97,10 @@ QStringList requestsInSendingOrder(const QVector<QJsonObject> &log, const QVecto
         if (query.hasQueryItem("rand"))
             sent.insert(int(draws.indexOf(query.queryItemValue("rand").toInt())), entry);
     }
-    return requestsOf(sent.values().toVector());
+    QVector<QJsonObject> inOrder;
+    for (const QJsonObject &entry : qAsConst(sent))
+        inOrder << entry;
+    return requestsOf(inOrder);
 }
 
 const QJsonObject *lastUpload(const QVector<QJsonObject> &log)

@@ -35,7 +35,7 @@ void cutConnections(int localPort, int remotePort, bool reset)
             // descriptor stays valid for its owner.
             sockaddr unspecified{};
             unspecified.sa_family = AF_UNSPEC;
-            connect(int(fd), &unspecified, sizeof unspecified);
+            (void)connect(int(fd), &unspecified, sizeof unspecified);
         } else {
             shutdown(int(fd), SHUT_RDWR);
         }
