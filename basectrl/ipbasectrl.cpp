@@ -2,7 +2,6 @@
 
 #include "commandtext.h"
 #include "replyreaders.h"
-#include "requesttimeouts.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -103,10 +103,11 @@ QStringList requestsInSendingOrder(const QVector<QJsonObject> &log, const QVecto
     return requestsOf(inOrder);
 }
 
-const QJsonObject *lastUpload(const QVector<QJsonObject> &log)
+// What the station logged of the last upload it received; empty before the first.
+QJsonObject lastUpload(const QVector<QJsonObject> &log)
 {
     const auto found = std::find_if(log.crbegin(), log.crend(), [](const QJsonObject &e) { return e.contains("upload"); });
-    return found == log.crend() ? nullptr : &*found;
+    return found == log.crend() ? QJsonObject() : found->value("upload").toObject();
 }
 
 QString writeImage(const QString &path, int size)
@@ -304,8 +305,8 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     QCOMPARE(driver.requestFlags(), QStringLiteral("startUpg false checkUpl false checkUpg false checkAvail true"));
     QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Upload Complete (2/7)"), 10000);
     QCOMPARE(total->value(), 200);
-    QTRY_VERIFY_WITH_TIMEOUT(lastUpload(sim.log().mid(requestsBefore)), 5000);
-    const QJsonObject upload = lastUpload(sim.log().mid(requestsBefore))->value("upload").toObject();
+    QTRY_VERIFY_WITH_TIMEOUT(!lastUpload(sim.log().mid(requestsBefore)).isEmpty(), 5000);
+    const QJsonObject upload = lastUpload(sim.log().mid(requestsBefore));
     QCOMPARE(upload.value("sha256").toString(), sha256);
     QCOMPARE(upload.value("filename").toString(),
              v11 ? QStringLiteral("vmlinuz") : QStringLiteral("vmlinuz20210125_v143"));

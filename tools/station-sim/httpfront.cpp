@@ -327,11 +327,9 @@ void HttpFront::handleUpload(const httplib::Request &req, httplib::Response &res
             std::chrono::duration<double>(options.uploadAnswerDelay));
         if (!holdUntil(lastByte + delay))
             return; // a reboot cut the connection: no answer
-        logAfterResponse = QJsonObject{{QStringLiteral("method"), text(req.method)},
-                                       {QStringLiteral("target"), text(req.target)},
-                                       {QStringLiteral("path"), text(req.path)},
-                                       {QStringLiteral("answered"), true},
-                                       {QStringLiteral("status"), status}};
+        logAfterResponse = logEntry(req);
+        logAfterResponse.insert(QStringLiteral("answered"), true);
+        logAfterResponse.insert(QStringLiteral("status"), status);
     }
     send(res, status, StationPages::uploadAnswer(file.complete), HtmlType);
 }
