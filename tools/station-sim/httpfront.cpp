@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 namespace {
 constexpr auto StartWait = std::chrono::seconds(2);
@@ -104,6 +105,21 @@ void HttpFront::stop()
     }
     std::lock_guard<std::mutex> lock(holdMutex);
     releaseHeld = false;
+    restarting = false;
+}
+
+bool HttpFront::restartBegun()
+{
+    std::lock_guard<std::mutex> lock(holdMutex);
+    return restarting;
+}
+
+bool HttpFront::restartBegins()
+{
+    std::lock_guard<std::mutex> lock(holdMutex);
+    restarting = true;
+    holdRelease.notify_all();
+    return heldUploads > 0;
 }
 
 void HttpFront::addRoutes(httplib::Server &srv)
@@ -113,7 +129,8 @@ void HttpFront::addRoutes(httplib::Server &srv)
         // A worker serves many requests; a flag left from an answer that never got out must not fire later.
         rebootAfterResponse = false;
         logAfterResponse = QJsonObject();
-        if (!options.silent)
+        // Going down for a restart, the station still takes connections but answers nothing but an upload.
+        if (!options.silent && (req.method == "POST" || !restartBegun()))
             return Server::HandlerResponse::Unhandled;
         holdSilently(req);
         return Server::HandlerResponse::Handled;
@@ -323,10 +340,15 @@ void HttpFront::handleUpload(const httplib::Request &req, httplib::Response &res
     }
     const int status = file.complete ? options.uploadStatus : 400;
     if (options.uploadAnswerDelay >= 0) {
-        const auto delay = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-            std::chrono::duration<double>(options.uploadAnswerDelay));
-        if (!holdUntil(lastByte + delay))
-            return; // a reboot cut the connection: no answer
+        std::optional<std::chrono::steady_clock::time_point> answerAt;
+        if (!std::isinf(options.uploadAnswerDelay))
+            answerAt = lastByte + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                      std::chrono::duration<double>(options.uploadAnswerDelay));
+        if (!holdUntil(answerAt, true)) {
+            // No answer: the station closes the connection as its restart begins.
+            cutConnections(req.local_port, req.remote_port);
+            return;
+        }
         logAfterResponse = logEntry(req);
         logAfterResponse.insert(QStringLiteral("answered"), true);
         logAfterResponse.insert(QStringLiteral("status"), status);
@@ -343,14 +365,20 @@ void HttpFront::handleOther(const httplib::Request &req, httplib::Response &res)
 void HttpFront::holdSilently(const httplib::Request &req)
 {
     log.write(logEntry(req));
-    std::unique_lock<std::mutex> lock(holdMutex);
-    holdRelease.wait(lock, [this] { return releaseHeld; });
+    holdUntil(std::nullopt);
 }
 
-bool HttpFront::holdUntil(std::chrono::steady_clock::time_point deadline)
+bool HttpFront::holdUntil(std::optional<std::chrono::steady_clock::time_point> deadline, bool untilRestart)
 {
     std::unique_lock<std::mutex> lock(holdMutex);
-    return !holdRelease.wait_until(lock, deadline, [this] { return releaseHeld; });
+    const auto released = [this, untilRestart] { return releaseHeld || (untilRestart && restarting); };
+    if (untilRestart)
+        ++heldUploads;
+    const bool reached = deadline ? !holdRelease.wait_until(lock, *deadline, released)
+                                  : (holdRelease.wait(lock, released), false);
+    if (untilRestart)
+        --heldUploads;
+    return reached;
 }
 
 int HttpFront::statusFor(const httplib::Request &req, int usual) const

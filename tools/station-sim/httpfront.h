@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace httplib {
@@ -36,6 +37,9 @@ public:
     void start();
     // Closes the port and every open connection; waits a bounded time for the workers.
     void stop();
+    // A restart begins: the uploads it holds unanswered are closed, while the station is still up. True when
+    // there were any.
+    bool restartBegins();
 
 private:
     void addRoutes(httplib::Server &srv);
@@ -46,8 +50,10 @@ private:
     void handleUpload(const httplib::Request &req, httplib::Response &res, const httplib::ContentReader &reader);
     void handleOther(const httplib::Request &req, httplib::Response &res);
     void holdSilently(const httplib::Request &req);
-    // Waits until the deadline; false when the server stopped first.
-    bool holdUntil(std::chrono::steady_clock::time_point deadline);
+    bool restartBegun();
+    // Waits until the deadline, or without one until the server stops (or, for an upload, a restart begins);
+    // false when that came first.
+    bool holdUntil(std::optional<std::chrono::steady_clock::time_point> deadline, bool untilRestart = false);
     int statusFor(const httplib::Request &req, int usual) const;
 
     QJsonObject logEntry(const httplib::Request &req) const;
@@ -65,4 +71,6 @@ private:
     std::mutex holdMutex;
     std::condition_variable holdRelease;
     bool releaseHeld = false;
+    bool restarting = false;
+    int heldUploads = 0;
 };

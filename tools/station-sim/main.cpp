@@ -15,6 +15,8 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto RebindRetry = std::chrono::milliseconds(100);
+// How long a restarting station stays on the network after it closed the upload it held.
+constexpr auto RestartGrace = std::chrono::milliseconds(500);
 
 Clock::duration seconds(double s)
 {
@@ -72,6 +74,9 @@ int main(int argc, char *argv[])
     front.start();
 
     while (station.waitForRebootRequest(end)) {
+        // An upload it held unanswered is closed first; whoever sees that can still reach the station a moment.
+        if (front.restartBegins())
+            std::this_thread::sleep_for(RestartGrace);
         front.stop();
         if (options.noComeback) {
             std::this_thread::sleep_until(end);

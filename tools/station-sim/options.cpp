@@ -4,6 +4,7 @@
 #include <QHostAddress>
 
 #include <cmath>
+#include <limits>
 #include <cstdio>
 
 namespace {
@@ -109,6 +110,25 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
                              QStringLiteral("M"));
     const auto crcError = add(QStringLiteral("crc-error"),
                               QStringLiteral("Fault: the upgrade reports \"CRC error in file\" instead of flashing."));
+    const auto crcErrorOnUpload = add(
+        QStringLiteral("crc-error-on-upload"),
+        QStringLiteral("Fault: the stored image is broken: \"CRC error in file\" from the upload on, and no upgrade "
+                       "starts."));
+    const auto errorAtStep = add(QStringLiteral("error-at-step"),
+                                 QStringLiteral("Fault: the flashing stops in step N (1-4) and reports \"ERROR\" "
+                                                "from then on."),
+                                 QStringLiteral("N"));
+    const auto errorOnceAtStep = add(QStringLiteral("error-once-at-step"),
+                                     QStringLiteral("The first poll in step N (1-4) answers \"ERROR\"; the "
+                                                    "flashing goes on."),
+                                     QStringLiteral("N"));
+    const auto stallAtStep = add(QStringLiteral("stall-at-step"),
+                                 QStringLiteral("Fault: the flashing never gets past step N (1-4)."),
+                                 QStringLiteral("N"));
+    const auto restartUnannounced = add(
+        QStringLiteral("restart-unannounced"),
+        QStringLiteral("The current generation restarts straight from \"Verify Write (4/5)\": no poll sees "
+                       "\"Rebooting (5/5)\"."));
     const auto silent = add(QStringLiteral("silent"),
                             QStringLiteral("Fault: accept connections and read requests but never answer."));
     const auto status = add(QStringLiteral("status"),
@@ -121,8 +141,9 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
                                   QStringLiteral("N"));
     const auto uploadAnswerDelay = add(
         QStringLiteral("upload-answer-delay"),
-        QStringLiteral("Store an upload at once but answer its POST only SECONDS after its last byte; the "
-                       "station serves everything else meanwhile and logs the answer with \"answered\": true."),
+        QStringLiteral("Store an upload at once but answer its POST only SECONDS after its last byte, or never; "
+                       "the station serves everything else meanwhile and logs the answer with \"answered\": true. "
+                       "A reboot cuts the POST unanswered."),
         QStringLiteral("SECONDS"));
     const auto resetUpload = add(QStringLiteral("reset-upload"),
                                  QStringLiteral("Fault: store the whole upload, then reset its connection "
@@ -219,12 +240,22 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
     if (!intOpt(pieceMs, 0, 60000, o.pieceMs))
         return bad(pieceMs);
     o.crcError = p.isSet(crcError);
+    o.crcErrorOnUpload = p.isSet(crcErrorOnUpload);
+    if (!intOpt(errorAtStep, 1, 4, o.errorAtStep))
+        return bad(errorAtStep);
+    if (!intOpt(errorOnceAtStep, 1, 4, o.errorOnceAtStep))
+        return bad(errorOnceAtStep);
+    if (!intOpt(stallAtStep, 1, 4, o.stallAtStep))
+        return bad(stallAtStep);
+    o.restartUnannounced = p.isSet(restartUnannounced);
     o.silent = p.isSet(silent);
     if (!intOpt(status, 200, 599, o.status) || (o.status != 0 && !isBodyStatus(o.status)))
         return bad(status);
     if (!intOpt(uploadStatus, 200, 599, o.uploadStatus) || !isBodyStatus(o.uploadStatus))
         return bad(uploadStatus);
-    if (!realOpt(uploadAnswerDelay, 0.0, o.uploadAnswerDelay))
+    if (p.value(uploadAnswerDelay) == QLatin1String("never"))
+        o.uploadAnswerDelay = std::numeric_limits<double>::infinity();
+    else if (!realOpt(uploadAnswerDelay, 0.0, o.uploadAnswerDelay))
         return bad(uploadAnswerDelay);
     o.resetUpload = p.isSet(resetUpload);
     o.logPath = p.value(log);

@@ -20,7 +20,7 @@ struct Options {
     double lifetime = 120.0;
     double rebootSeconds = 3.0;
     double timeScale = 1.0;
-    double uploadAnswerDelay = -1.0; // negative: answer the upload at once
+    double uploadAnswerDelay = -1.0; // negative: answer the upload at once; infinite: never
     int64_t dropUploadAfter = -1;    // file bytes; negative: never drop
 
     int port = 0;
@@ -31,6 +31,10 @@ struct Options {
     int stations = 1;
     int ackDelayMs = 0;
     int junkFirst = 0;
+    // Flashing steps 1-4; 0: none.
+    int errorAtStep = 0;
+    int errorOnceAtStep = 0;
+    int stallAtStep = 0;
 
     bool v11 = false;
     bool advancePerPoll = false;
@@ -38,6 +42,8 @@ struct Options {
     bool noComeback = false;
     bool notJson = false;
     bool crcError = false;
+    bool crcErrorOnUpload = false;
+    bool restartUnannounced = false;
     bool silent = false;
     bool resetUpload = false;
     bool discovery = false;

@@ -54,12 +54,13 @@ bool Station::hasUpload(UploadedFile &file) const
 bool Station::startUpgrade(const QString &fileName)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    if (upgrading || !haveUpload || !upload.complete)
+    if (upgrading || !haveUpload || !upload.complete || options.crcErrorOnUpload)
         return false;
     upgrading = true;
     upgradeName = fileName;
     upgradeStart = Clock::now();
     notches = 0;
+    errorShown = false;
     return true;
 }
 
@@ -77,7 +78,7 @@ FlashStatus Station::statusAt(Clock::time_point now) const
         if (uploadsArriving > 0)
             s.phase = FlashStatus::Receiving;
         else if (haveUpload && upload.complete)
-            s.phase = FlashStatus::Stored;
+            s.phase = options.crcErrorOnUpload ? FlashStatus::CrcError : FlashStatus::Stored;
         return s;
     }
     if (options.crcError) {
@@ -85,24 +86,36 @@ FlashStatus Station::statusAt(Clock::time_point now) const
         return s;
     }
     s.phase = FlashStatus::Step;
+    flashingAt(now, s);
+    if (options.stallAtStep > 0 && s.step >= options.stallAtStep - 1) {
+        if (s.step > options.stallAtStep - 1)
+            s.percent = 99;
+        s.step = options.stallAtStep - 1;
+    }
+    if (options.errorAtStep > 0 && s.step >= options.errorAtStep - 1)
+        s.phase = FlashStatus::StepError;
+    return s;
+}
+
+void Station::flashingAt(Clock::time_point now, FlashStatus &s) const
+{
     if (options.advancePerPoll) {
         if (notches == 0)
-            return s;
+            return;
         s.step = std::min((notches - 1) / NotchesPerStep, FlashSteps);
         s.percent = s.step == FlashSteps ? 100 : ((notches - 1) % NotchesPerStep + 1) * 100 / NotchesPerStep;
-        return s;
+        return;
     }
     double elapsed = std::chrono::duration<double>(now - upgradeStart).count();
     for (s.step = 0; s.step < FlashSteps; ++s.step) {
         const double length = StepSeconds[size_t(s.step)] * options.timeScale;
         if (elapsed < length) {
             s.percent = int(elapsed / length * 100.0);
-            return s;
+            return;
         }
         elapsed -= length;
     }
     s.percent = 100;
-    return s;
 }
 
 FlashStatus Station::poll(bool &reportsReboot)
@@ -110,8 +123,18 @@ FlashStatus Station::poll(bool &reportsReboot)
     std::lock_guard<std::mutex> lock(mutex);
     if (upgrading && options.advancePerPoll && !options.crcError)
         notches = std::min(notches + 1, FlashSteps * NotchesPerStep + 1);
-    const FlashStatus s = statusAt(Clock::now());
+    FlashStatus s = statusAt(Clock::now());
     reportsReboot = s.phase == FlashStatus::Step && s.step == FlashSteps && !s.olderGeneration;
+    if (reportsReboot && options.restartUnannounced) {
+        // Restarts after this answer, which still shows the last step.
+        s.step = FlashSteps - 1;
+        s.percent = 100;
+    }
+    if (options.errorOnceAtStep > 0 && !errorShown && s.phase == FlashStatus::Step
+        && s.step == options.errorOnceAtStep - 1) {
+        errorShown = true;
+        s.phase = FlashStatus::StepError;
+    }
     return s;
 }
 
@@ -155,4 +178,5 @@ void Station::rebooted()
     upgrading = false;
     upgradeName.clear();
     notches = 0;
+    errorShown = false;
 }

@@ -20,7 +20,7 @@ struct UploadedFile {
 
 // Where the station stands: before an upgrade, what it holds; during one, the flashing walk.
 struct FlashStatus {
-    enum Phase { Idle, Receiving, Stored, Step, CrcError };
+    enum Phase { Idle, Receiving, Stored, Step, CrcError, StepError };
     Phase phase = Idle;
     int step = 0;    // 0..3 flashing steps, 4 done ("Rebooting (5/5)" / firmware installed)
     int percent = 0; // within the step
@@ -63,6 +63,8 @@ public:
 
 private:
     FlashStatus statusAt(Clock::time_point now) const;
+    // Step and percentage of a running upgrade, by the clock or by the polls so far.
+    void flashingAt(Clock::time_point now, FlashStatus &s) const;
 
     const Options &options;
     mutable std::mutex mutex;
@@ -77,4 +79,5 @@ private:
     QString upgradeName;
     Clock::time_point upgradeStart;
     int notches = 0;
+    bool errorShown = false;
 };

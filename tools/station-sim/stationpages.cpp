@@ -101,6 +101,9 @@ QByteArray upgradeStatus(const FlashStatus &status)
     case FlashStatus::CrcError:
         text = QStringLiteral("CRC error in file");
         break;
+    case FlashStatus::StepError:
+        text = QStringLiteral("ERROR");
+        break;
     }
     return compact({{QStringLiteral("cmdType"), 1},
                     {QStringLiteral("portId"), 0},
@@ -135,10 +138,12 @@ QByteArray firmwarePage(const UploadedFile *file, bool addOneByte)
 QByteArray upgradePage(const FlashStatus &status)
 {
     QByteArray body;
-    if (status.phase != FlashStatus::Step && status.phase != FlashStatus::CrcError) {
-        body = QByteArrayLiteral("No upgrade in progress<br>\n");
-    } else if (status.phase == FlashStatus::CrcError) {
+    if (status.phase == FlashStatus::CrcError) {
         body = QByteArrayLiteral("CRC error in file<br>\n");
+    } else if (status.phase == FlashStatus::StepError) {
+        body = QByteArrayLiteral("ERROR<br>\n");
+    } else if (status.phase != FlashStatus::Step) {
+        body = QByteArrayLiteral("No upgrade in progress<br>\n");
     } else {
         // The page is the flashing log so far.
         body = QByteArrayLiteral("Starting erase<br>\n");
