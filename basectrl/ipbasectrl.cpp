@@ -2,6 +2,7 @@
 
 #include "commandtext.h"
 #include "replyreaders.h"
+#include "uploadwatch.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -11,7 +12,6 @@
 #include <QHttpPart>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
-#include <QTimer>
 #include <QUrl>
 
 #include <cstdlib>
@@ -41,25 +41,6 @@ const char v11UploadName[] = "vmlinuz";
 void logBody(const QByteArray &body)
 {
     qDebug().noquote() << QString::fromUtf8(body);
-}
-
-// Qt's own transfer time-out would go on running after the last byte has left, while the
-// station holds its answer back, and a station may answer only once it has flashed the image.
-// So the upload's limit runs only while its body is on its way.
-void limitUploadIdle(QNetworkReply *reply, int idleMs)
-{
-    auto *idle = new QTimer(reply);
-    idle->setSingleShot(true);
-    idle->setInterval(idleMs);
-    QObject::connect(idle, &QTimer::timeout, reply, &QNetworkReply::abort);
-    QObject::connect(reply, &QNetworkReply::uploadProgress, idle, [idle](qint64 sent, qint64 total) {
-        // After a cut connection Qt may send the body once more: the limit then runs again.
-        if (total > 0 && sent == total)
-            idle->stop();
-        else
-            idle->start();
-    });
-    idle->start();
 }
 
 } // namespace
@@ -149,7 +130,7 @@ void IpBaseCtrl::uploadFirmware(QString address, QString filePath)
     multiPart->setParent(lastReply);
     connect(lastReply, &QNetworkReply::uploadProgress, this, &IpBaseCtrl::uploadProgress);
     connect(lastReply, &QNetworkReply::errorOccurred, this, &IpBaseCtrl::uploadError);
-    limitUploadIdle(lastReply, timeouts.uploadIdleMs);
+    uploadWatch = new UploadWatch(lastReply, timeouts.uploadIdleMs);
     // The station's answer is never read; the reply only has to go once it is over.
     connect(lastReply, &QNetworkReply::finished, lastReply, &QObject::deleteLater);
 }
@@ -164,6 +145,12 @@ void IpBaseCtrl::requestFirmwareUpgrade(QString address, QString filePath)
     sendCommand(address,
                 QString::fromLatin1(startUpgradeCommand).arg(commandStringValue(fileName)),
                 &IpBaseCtrl::onRequestFirmwareUpgrade);
+    // From now on the station flashes and restarts, and may never answer the upload: nothing the upload's reply
+    // could still report is an upload error.
+    if (uploadWatch) {
+        disconnect(uploadWatch->reply(), nullptr, this, nullptr);
+        uploadWatch->letGo();
+    }
 }
 
 void IpBaseCtrl::requestFwUploadStatus(QString address)

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QNetworkReply>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <optional>
@@ -13,6 +14,7 @@
 class QHttpMultiPart;
 class QNetworkAccessManager;
 class QUrl;
+class UploadWatch;
 
 // Speaks the base station's HTTP interface: JSON commands carried in GET queries,
 // the multipart image upload, the status pages and the reboot. Every operation
@@ -78,6 +80,7 @@ private:
     qint32 eraseProgress;
     bool upgradeStarted;
     RequestTimeouts timeouts;
+    QPointer<UploadWatch> uploadWatch;
 };
 
 #endif // IPBASECTRL_H

@@ -46,4 +46,8 @@ struct UpgradeStep {
 
 UpgradeStep upgradeStep(const QString &statusText);
 
+// Upgrade-status texts in which the station reports that it cannot go on. They carry no step marker, so they
+// fall on step 1 like any other text; only a station that keeps reporting one has given up.
+inline constexpr const char *stationErrorTexts[] = {"ERROR", "CRC error in file"};
+
 #endif // REPLYREADERS_H
