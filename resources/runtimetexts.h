@@ -25,7 +25,6 @@ static const char *const runtimeTexts[][2] = {
     {"MainWindow", QT_TRANSLATE_NOOP("MainWindow", "ERROR")},
     {"MainWindow", QT_TRANSLATE_NOOP("MainWindow", "FILE")},
     {"MainWindow", QT_TRANSLATE_NOOP("MainWindow", "Idle")},
-    {"MainWindow", QT_TRANSLATE_NOOP("MainWindow", "Velmora Firmware Update")},
     {"MainWindow", QT_TRANSLATE_NOOP("MainWindow", "Rebooting (5/5)")},
     {"MainWindow", QT_TRANSLATE_NOOP("MainWindow", "Search")},
     {"MainWindow", QT_TRANSLATE_NOOP("MainWindow", "Success")},

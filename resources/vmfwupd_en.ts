@@ -301,5 +301,37 @@ helpdesk@velmora.example
         <source>Progress of the whole update</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The base station did not come back after its restart.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing was uploaded, so its firmware is unchanged. Check that the base station has power and that its network cable to the router is plugged in, then search for it again with &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The base station reported an error: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The update did not finish. Keep the base station switched on and try the update again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The update is still in progress. Closing the updater now can leave the base station without working firmware.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close anyway?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Yes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

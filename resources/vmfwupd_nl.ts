@@ -333,5 +333,37 @@ helpdesk@velmora.example
         <source>Progress of the whole update</source>
         <translation>Voortgang van de hele update</translation>
     </message>
+    <message>
+        <source>The base station did not come back after its restart.</source>
+        <translation>Het basisstation is na de herstart niet meer bereikbaar.</translation>
+    </message>
+    <message>
+        <source>Nothing was uploaded, so its firmware is unchanged. Check that the base station has power and that its network cable to the router is plugged in, then search for it again with &quot;%1&quot;.</source>
+        <translation>Er is niets geüpload, de firmware is dus niet veranderd. Controleer of het basisstation stroom heeft en of de netwerkkabel naar de router goed vastzit, en zoek het daarna opnieuw met &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>The base station reported an error: %1</source>
+        <translation>Het basisstation meldt een fout: %1</translation>
+    </message>
+    <message>
+        <source>The update did not finish. Keep the base station switched on and try the update again.</source>
+        <translation>De update is niet afgerond. Laat het basisstation aan staan en probeer de update opnieuw.</translation>
+    </message>
+    <message>
+        <source>The update is still in progress. Closing the updater now can leave the base station without working firmware.</source>
+        <translation>De update is nog bezig. Als u de updater nu sluit, kan het basisstation zonder werkende firmware achterblijven.</translation>
+    </message>
+    <message>
+        <source>Close anyway?</source>
+        <translation>Toch sluiten?</translation>
+    </message>
+    <message>
+        <source>&amp;Yes</source>
+        <translation>&amp;Ja</translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation>&amp;Nee</translation>
+    </message>
 </context>
 </TS>

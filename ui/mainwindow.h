@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stationwatch.h"
+
 #include <QMainWindow>
 #include <QString>
 #include <QTranslator>
@@ -23,6 +25,10 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+protected:
+    // Closing the window in the middle of an update asks first.
+    void closeEvent(QCloseEvent *event) override;
+
 private slots:
     void fileBrowse();
     void discoverReady(QVector<QString> units);
@@ -45,6 +51,10 @@ private:
     void enableControls(bool enable);
     void startUpload();
     void finishUpdate();
+    void abortRun();
+    // Ends a run that the station did not end: the controls come back and a box says what happened.
+    void failRun(const QString &what, const QString &advice);
+    bool runInProgress() const;
 
     Ui::MainWindow *ui;
     QString releaseDate;
@@ -63,4 +73,7 @@ private:
     int waitCount = 0;
     int verifyCount = 0;
     QString lastAddr;
+    QString failureText;
+    StationWatch watch;
+    int rebootTicks = 0;
 };

@@ -4,11 +4,16 @@
 #include "mainwindow.h"
 
 #include "ipbasectrl.h"
+#include "replyreaders.h"
 #include "ui_mainwindow.h"
 
+#include <QCloseEvent>
 #include <QDebug>
 #include <QFileInfo>
 #include <QMessageBox>
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -25,6 +30,11 @@ constexpr int waitTicks = 25;
 constexpr int progressPerWaitTick = 4;
 constexpr int verifyPolls = 5;
 constexpr int stepCount = 7;
+// A station that has not answered five minutes after the reboot request is not coming back by itself.
+constexpr int comebackTicks = 150;
+// Ticks the start of the upgrade waits for a station that reports an error of its own: time enough for its
+// error to end the run, or for a report that it has gone.
+constexpr int errorHoldTicks = 30;
 
 enum ReportStatus {
     UploadComplete = 1,
@@ -37,6 +47,13 @@ enum ReportStatus {
 QString translated(const QString &text)
 {
     return QCoreApplication::translate("MainWindow", text.toUtf8().constData());
+}
+
+// Whether a step label is one of the station's error texts, as the controller words them in the language shown.
+bool isStationError(const QString &src)
+{
+    return std::any_of(std::begin(stationErrorTexts), std::end(stationErrorTexts),
+                       [&src](const char *text) { return src == QCoreApplication::translate("IpBaseCtrl", text); });
 }
 
 // What QMessageBox::critical shows, but never read as markup: the texts carry a station's address from its
@@ -88,12 +105,9 @@ void MainWindow::timerCheck()
     }
 
     if (updateFailed) {
-        finishUpdate();
-        updateState = Idle;
-        upgradeDone = false;
-        showModuleCheck(false);
-        baseAvailable = false;
-        updateFailed = false;
+        abortRun();
+        // A report that came after the error, from a poll that was under way, must not leave its text there.
+        ui->statusBar->showMessage(failureText);
     }
 
     switch (updateState) {
@@ -103,6 +117,8 @@ void MainWindow::timerCheck()
         if (updateRequested) {
             enableControls(false);
             updateRequested = false;
+            watch.reset();
+            rebootTicks = 0;
             if (ui->checkBoxNoReboot->isChecked()) {
                 waitCount = 0;
                 baseAvailable = true;
@@ -117,6 +133,7 @@ void MainWindow::timerCheck()
         }
         break;
     case WaitForBase:
+        ++rebootTicks;
         if (waitCount > 0) {
             --waitCount;
             progressUpd((waitTicks - waitCount) * progressPerWaitTick, 0, tr("Wait"), tr("wait for base"), 0);
@@ -126,6 +143,12 @@ void MainWindow::timerCheck()
             qDebug() << "Base Available, upload file";
             checkAvail = true;
             updateState = Uploading;
+        } else if (rebootTicks >= comebackTicks) {
+            failRun(tr("The base station did not come back after its restart."),
+                    tr("Nothing was uploaded, so its firmware is unchanged. Check that the base station has power "
+                       "and that its network cable to the router is plugged in, then search for it again with "
+                       "\"%1\".")
+                        .arg(ui->pushButtonDevSearch->text()));
         } else {
             checkAvail = true;
         }
@@ -141,12 +164,14 @@ void MainWindow::timerCheck()
     case VerifyUpload:
         --verifyCount;
         checkUpl = true;
-        if (verifyCount < 0) {
+        // A station that reports an error of its own is not told to flash while it does.
+        if (verifyCount < 0 && (!watch.reportsError() || verifyCount < -errorHoldTicks)) {
             startUpg = true;
             updateState = Upgrading;
         }
         break;
     case Upgrading:
+        watch.tick();
         checkUpg = true;
         if (upgradeDone) {
             waitCount = waitTicks;
@@ -188,6 +213,15 @@ void MainWindow::timerCheck()
 
 void MainWindow::progressUpd(int p, int q, QString src, QString msg, int stat)
 {
+    StationWatch::Verdict verdict = StationWatch::Working;
+    if (stat == 0 && (updateState == VerifyUpload || updateState == Upgrading))
+        verdict = watch.report(q, isStationError(src));
+    if (verdict == StationWatch::Restarted) {
+        // It flashed and restarted before a poll saw it say so: its run goes on as after its own finish report.
+        p = 0;
+        q = stepCount - 1;
+        stat = UpgradeFinished;
+    }
     switch (stat) {
     case UploadComplete:
         uploadDone = true;
@@ -198,6 +232,7 @@ void MainWindow::progressUpd(int p, int q, QString src, QString msg, int stat)
         break;
     case ReportError:
         updateFailed = true;
+        failureText = translated(msg);
         break;
     default:
         break;
@@ -206,6 +241,9 @@ void MainWindow::progressUpd(int p, int q, QString src, QString msg, int stat)
     ui->progressBarTotal->setValue(p + 100 * q);
     ui->labelStatus->setText(translated(src) + QStringLiteral(" (%1/%2)").arg(q + 1).arg(stepCount));
     ui->statusBar->showMessage(translated(msg));
+    if (verdict == StationWatch::GaveUp)
+        failRun(tr("The base station reported an error: %1").arg(translated(src)),
+                tr("The update did not finish. Keep the base station switched on and try the update again."));
 }
 
 void MainWindow::enableControls(bool enable)
@@ -232,4 +270,53 @@ void MainWindow::finishUpdate()
     qDebug() << "Success, all done";
     enableControls(true);
     baseAvailable = false;
+}
+
+void MainWindow::abortRun()
+{
+    finishUpdate();
+    updateState = Idle;
+    upgradeDone = false;
+    showModuleCheck(false);
+    baseAvailable = false;
+    updateFailed = false;
+}
+
+void MainWindow::failRun(const QString &what, const QString &advice)
+{
+    abortRun();
+    ui->statusBar->showMessage(what);
+    auto *box = new QMessageBox(QMessageBox::Warning, tr("Velmora Firmware Update"), what + QLatin1String("\n\n") + advice,
+                                QMessageBox::Ok, this);
+    box->setTextFormat(Qt::PlainText);
+    box->setDefaultButton(QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // Not exec(): no tick may run inside the one that ends the run, and the window goes on asking for the version.
+    box->open();
+}
+
+bool MainWindow::runInProgress() const
+{
+    return updateRequested || updateState != Idle;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (runInProgress()) {
+        QMessageBox box(QMessageBox::Warning, tr("Velmora Firmware Update"),
+                        tr("The update is still in progress. Closing the updater now can leave the base station "
+                           "without working firmware.")
+                            + QLatin1String("\n\n") + tr("Close anyway?"),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setTextFormat(Qt::PlainText);
+        box.button(QMessageBox::Yes)->setText(tr("&Yes"));
+        box.button(QMessageBox::No)->setText(tr("&No"));
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        if (box.exec() != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
 }

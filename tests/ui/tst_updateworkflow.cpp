@@ -3,11 +3,14 @@
 #include "stationsim.h"
 #include "windowdriver.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QNetworkReply>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -33,6 +36,8 @@ struct Run {
     bool lateUploadAnswer = false;
     QString newVersion = QStringLiteral("143 20210125 V14.3");
     QString shownVersion = QStringLiteral("143 20210125 V14.3");
+    // A step label the station shows for a moment amid its flashing steps.
+    QString shownOnce;
 };
 Q_DECLARE_METATYPE(Run)
 
@@ -47,8 +52,8 @@ private slots:
     void wholeRun();
     void runsInARow_data();
     void runsInARow();
-    void uploadErrorAbortsTheRun_data();
-    void uploadErrorAbortsTheRun();
+    void failureEndsTheRun_data();
+    void failureEndsTheRun();
 
 private:
     bool prepare(StationSim &sim, WindowDriver &driver, const QString &image, bool noReboot);
@@ -123,16 +128,17 @@ QString writeImage(const QString &path, int size)
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
 
+bool listening(quint16 port)
+{
+    QTcpSocket probe;
+    probe.connectToHost(QHostAddress::LocalHost, port);
+    return probe.waitForConnected(200);
+}
+
 // A rebooting station refuses connections for a while; the window just keeps asking each tick.
 bool waitUntilListening(quint16 port)
 {
-    return QTest::qWaitFor(
-        [port] {
-            QTcpSocket probe;
-            probe.connectToHost(QHostAddress::LocalHost, port);
-            return probe.waitForConnected(200);
-        },
-        15000);
+    return QTest::qWaitFor([port] { return listening(port); }, 15000);
 }
 
 int stepShown(WindowDriver &driver)
@@ -140,6 +146,14 @@ int stepShown(WindowDriver &driver)
     const QString text = driver.find<QLabel>("labelStatus")->text();
     const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("\\((\\d)/7\\)$")).match(text);
     return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+bool uploadOver(WindowDriver &driver)
+{
+    const QList<QNetworkReply *> replies = driver.controller()->findChildren<QNetworkReply *>();
+    return std::none_of(replies.cbegin(), replies.cend(), [](const QNetworkReply *reply) {
+        return reply->operation() == QNetworkAccessManager::PostOperation;
+    });
 }
 
 bool controlsEnabled(WindowDriver &driver)
@@ -203,6 +217,13 @@ void tst_UpdateWorkflow::wholeRun_data()
         << Run("current", true, {"--upload-answer-delay", "1.5"}, true);
     QTest::newRow("older generation, upload answered while flashing")
         << Run("v11", true, {"--upload-answer-delay", "1.5"}, true);
+    QTest::newRow("current generation, upload never answered") << Run("current", true, {"--upload-answer-delay", "never"});
+    QTest::newRow("older generation, upload never answered") << Run("v11", false, {"--upload-answer-delay", "never"});
+    QTest::newRow("current generation, restart straight from Verify Write (4/5)")
+        << Run("current", true, {"--restart-unannounced"});
+    Run blip("current", true, {"--error-once-at-step", "3"});
+    blip.shownOnce = QStringLiteral("ERROR (2/7)");
+    QTest::newRow("current generation, ERROR for one report amid the flashing") << blip;
 }
 
 void tst_UpdateWorkflow::wholeRun()
@@ -257,6 +278,12 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     if (run.lateUploadAnswer)
         driver.controller()->setTimeouts({10000, 1200});
     QVERIFY(prepare(sim, driver, image, run.noReboot));
+    WindowDriver::MessageBoxSeen closing;
+    driver.closeNextMessageBox(&closing, WindowDriver::PressEnter);
+    QVERIFY2(!driver.window().close(), "Enter answers No: the window stays open");
+    QCOMPARE(closing.text, QStringLiteral("The update is still in progress. Closing the updater now can leave the base "
+                                          "station without working firmware.\n\nClose anyway?"));
+    QCOMPARE(closing.buttons, (QStringList{"&Yes", "&No"}));
     const int requestsBefore = sim.log().size();
     const QVector<int> draws = restartRandSequence(2000);
 
@@ -346,17 +373,25 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
 
     // The flashing steps, in order, until the station reports the finish.
     QList<int> seen;
+    bool shownOnce = false;
     for (int i = 0; i < 100 && !controlsEnabled(driver); ++i) {
         QVERIFY(driver.tick());
         QCOMPARE(driver.state(), 6);
+        shownOnce = shownOnce || status->text() == run.shownOnce;
+        // A station away for a restart is asked again only a little later, as by the window's timer; it may still be
+        // away then.
+        static_cast<void>(QTest::qWaitFor([&] { return listening(sim.port()); }, 300));
+        // Texts without a step marker show as step 2 whenever they come.
         const int step = stepShown(driver);
+        if (step == 2)
+            continue;
         QVERIFY2(seen.isEmpty() || step >= seen.constLast(), "steps never go back");
         if (seen.isEmpty() || seen.constLast() != step)
             seen << step;
     }
+    QVERIFY2(shownOnce || run.shownOnce.isEmpty(), qPrintable(run.shownOnce));
     QCOMPARE(seen.constLast(), 7);
     seen.removeLast();
-    seen.removeAll(2);
     QCOMPARE(seen, (v11 ? QList<int>{3, 5} : QList<int>{3, 4, 5, 6}));
     QVERIFY2(warning->text().isEmpty(), "the finish report lifts the warning");
     if (v11)
@@ -381,7 +416,7 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
 
     // Back in Idle the window asks until the restarted station answers with its new version.
     auto *version = driver.find<QLabel>("labelDeviceStatus");
-    for (int i = 0; i < 10 && version->text().isEmpty(); ++i) {
+    for (int i = 0; i < 10 && (i == 0 || version->text().isEmpty()); ++i) {
         QVERIFY2(waitUntilListening(sim.port()), "the station came back with its new firmware");
         QVERIFY(driver.tick());
     }
@@ -389,51 +424,137 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     const bool upToDate = run.shownVersion.contains(QLatin1String("V14.3"));
     QCOMPARE(warning->text(), upToDate ? QStringLiteral("This Velmora is up to date") : QString());
     QCOMPARE(driver.find<QCheckBox>("checkBoxModClose")->isVisible(), !upToDate);
+    const auto after = sim.log().mid(requestsBefore);
+    QCOMPARE(std::count_if(after.cbegin(), after.cend(), [](const QJsonObject &e) { return e.contains("upload"); }), 1);
+    QCloseEvent close;
+    QCoreApplication::sendEvent(&driver.window(), &close);
+    QVERIFY2(close.isAccepted(), "after the run the window closes without asking");
 }
 
-void tst_UpdateWorkflow::uploadErrorAbortsTheRun_data()
+void tst_UpdateWorkflow::failureEndsTheRun_data()
 {
     QTest::addColumn<QStringList>("simArgs");
+    QTest::addColumn<bool>("noReboot");
+    QTest::addColumn<QString>("language");
+    // The step label of the controller's report when the station does what ends its run; empty: the reboot request.
+    QTest::addColumn<QString>("trigger");
+    // The run ends between these ticks after the trigger; latest -1: it is still running after the earliest.
+    QTest::addColumn<int>("earliest");
+    QTest::addColumn<int>("latest");
+    QTest::addColumn<QString>("statusBar");
+    // The second paragraph of the box that ends the run with the status bar's text; empty: no box.
+    QTest::addColumn<QString>("advice");
+    QTest::addColumn<bool>("startSent");
 
-    QTest::newRow("station drops the upload") << QStringList{"--drop-upload-after", "20000"};
-    QTest::newRow("station resets the connection instead of answering") << QStringList{"--reset-upload"};
-    QTest::newRow("station answers the upload 500") << QStringList{"--upload-status", "500"};
+    const QString upload = QStringLiteral("Upload Error occurred. Pls Try Again");
+    QTest::newRow("station drops the upload")
+        << QStringList{"--drop-upload-after", "20000"} << true << "EN" << "Error" << 1 << 1 << upload << "" << false;
+    QTest::newRow("station resets the connection instead of answering")
+        << QStringList{"--reset-upload"} << true << "EN" << "Error" << 1 << 1 << upload << "" << false;
+    QTest::newRow("station answers the upload 500")
+        << QStringList{"--upload-status", "500"} << true << "EN" << "Error" << 1 << 1 << upload << "" << false;
+
+    const QString crc = QStringLiteral("CRC error in uploaded file. Please close this application and start again");
+    const QString crcNl = QStringLiteral("CRC fout in uploaded bestand. Sluit deze applicatie aub en begin opnieuw");
+    const QString again = QStringLiteral("The update did not finish. Keep the base station switched on and try the "
+                                         "update again.");
+    const QString againNl = QStringLiteral("De update is niet afgerond. Laat het basisstation aan staan en probeer de "
+                                           "update opnieuw.");
+    QTest::newRow("CRC error in the stored image, before the start") << QStringList{"--crc-error-on-upload"} << true
+        << "EN" << crc << 1 << 30 << "The base station reported an error: " + crc << again << false;
+    QTest::newRow("CRC error instead of flashing, Dutch") << QStringList{"--crc-error"} << true << "NL"
+        << crcNl << 1 << 30 << "Het basisstation meldt een fout: " + crcNl << againNl << true;
+    QTest::newRow("ERROR from the third step on") << QStringList{"--error-at-step", "3"} << true << "EN"
+        << "ERROR" << 1 << 30 << "The base station reported an error: ERROR" << again << true;
+    QTest::newRow("no comeback after the pre-upload reboot") << QStringList{"--no-comeback"} << false << "EN" << ""
+        << 150 << 150 << "The base station did not come back after its restart."
+        << "Nothing was uploaded, so its firmware is unchanged. Check that the base station has power and that its "
+           "network cable to the router is plugged in, then search for it again with \"Find my Velmora\"." << false;
+    QTest::newRow("no comeback, Dutch") << QStringList{"--no-comeback"} << false << "NL" << "" << 150 << 150
+        << "Het basisstation is na de herstart niet meer bereikbaar."
+        << "Er is niets geüpload, de firmware is dus niet veranderd. Controleer of het basisstation stroom heeft en of "
+           "de netwerkkabel naar de router goed vastzit, en zoek het daarna opnieuw met \"Zoek mijn Velmora\"." << false;
+    QTest::newRow("the same step for 10 minutes") << QStringList{"--stall-at-step", "3"} << true << "EN"
+        << "Writing Flash" << 300 << -1 << "Upgrade Writing Flash" << "" << true;
 }
 
-void tst_UpdateWorkflow::uploadErrorAbortsTheRun()
+void tst_UpdateWorkflow::failureEndsTheRun()
 {
     QFETCH(QStringList, simArgs);
+    QFETCH(bool, noReboot);
+    QFETCH(QString, language);
+    QFETCH(QString, trigger);
+    QFETCH(int, earliest);
+    QFETCH(int, latest);
+    QFETCH(QString, statusBar);
+    QFETCH(QString, advice);
+    QFETCH(bool, startSent);
 
-    StationSim sim(simArgs);
+    StationSim sim(QStringList{"--advance-per-poll", "--reboot-seconds", "1"} + simArgs);
     WindowDriver driver;
+    QTest::mouseClick(driver.find<QPushButton>(language == "NL" ? "pushButtonNL" : "pushButtonEN"), Qt::LeftButton);
     QTemporaryDir dir;
     const QString image = dir.filePath(QStringLiteral("vmlinuz20210125_v143"));
     QVERIFY(!writeImage(image, 512 * 1024).isEmpty());
-    QVERIFY(prepare(sim, driver, image, true));
-
-    QVERIFY(driver.tick());
-    QCOMPARE(driver.state(), 1);
-    QVERIFY(driver.tick());
-    QCOMPARE(driver.state(), 4);
-    QTRY_COMPARE_WITH_TIMEOUT(driver.statusBarText(), QStringLiteral("Upload Error occurred. Pls Try Again"), 10000);
-    QCOMPARE(driver.find<QLabel>("labelStatus")->text(), QStringLiteral("Error (1/7)"));
-
-    // The abort, as the tick leaves it, before the station answers the version request it sent.
+    QVERIFY(prepare(sim, driver, image, noReboot));
     const int before = sim.log().size();
-    driver.tick(WindowDriver::NoSettle);
-    QCOMPARE(driver.state(), 0);
+    QSignalSpy reports(driver.controller(), &IpBaseCtrl::progressUpd);
+
+    // Each tick is looked at as it leaves the window, before the station answers what it sent.
+    int triggerTick = trigger.isEmpty() ? 1 : -1;
+    int endTick = -1;
+    for (int tick = 1; tick <= 400 && (triggerTick < 0 || tick <= triggerTick + qMax(earliest, latest)); ++tick) {
+        driver.tick(WindowDriver::NoSettle);
+        if (driver.state() == 0) {
+            endTick = tick;
+            break;
+        }
+        QVERIFY(driver.settle());
+        // The upload decides the run before the next tick, as it does in the window's slower ticks.
+        if (driver.state() == 4)
+            QVERIFY(QTest::qWaitFor([&] { return uploadOver(driver); }, 10000));
+        if (triggerTick < 0 && std::any_of(reports.cbegin(), reports.cend(), [&](const QList<QVariant> &report) {
+                return report.at(2).toString() == trigger;
+            }))
+            triggerTick = tick;
+    }
+    QVERIFY2(triggerTick > 0, qPrintable(trigger));
+    QCOMPARE(driver.statusBarText(), statusBar);
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    QCOMPARE(box ? box->text() : QString(), advice.isEmpty() ? QString() : statusBar + "\n\n" + advice);
+    QVERIFY2(!box || box->textFormat() == Qt::PlainText, "texts from the network are never markup");
+    if (box) {
+        // A screen reader reads an alert out by its parts.
+        const QAccessibleInterface *alert = QAccessible::queryAccessibleInterface(box);
+        QCOMPARE(alert->role(), QAccessible::AlertMessage);
+        QStringList parts;
+        for (int i = 0; i < alert->childCount(); ++i)
+            parts << alert->child(i)->text(QAccessible::Name);
+        QVERIFY2(parts.contains(box->text()), qPrintable(parts.join('|')));
+    }
+    QCOMPARE(requestsOf(sim.log().mid(before)).contains(QStringLiteral("start")), startSent);
+    if (latest < 0) {
+        QVERIFY2(endTick < 0 && !controlsEnabled(driver), "a station that goes on reporting steps is waited for");
+        QCOMPARE(driver.find<QLabel>("labelWarning")->text(), powerWarning);
+        return;
+    }
+    QVERIFY2(endTick - triggerTick >= earliest && endTick - triggerTick <= latest,
+             qPrintable(QStringLiteral("ended %1 ticks after the trigger").arg(endTick - triggerTick)));
+    if (box)
+        box->done(QMessageBox::Ok);
+
     QVERIFY(controlsEnabled(driver));
     QVERIFY(driver.find<QLabel>("labelWarning")->text().isEmpty());
     auto *confirm = driver.find<QCheckBox>("checkBoxModClose");
     QVERIFY2(!confirm->isVisible() && !confirm->isChecked(), "the confirmation is hidden and unticked");
     QVERIFY2(!driver.find<QPushButton>("pushButtonUpdate")->isVisible(), "the update button is hidden");
-    QCOMPARE(driver.statusBarText(), QStringLiteral("Upload Error occurred. Pls Try Again"));
     QVERIFY(driver.settle());
-    QVERIFY2(requestsOf(sim.log().mid(before)).contains(QLatin1String("version")), "the version is asked again");
+    const bool answers = !simArgs.contains("--no-comeback");
+    QVERIFY2(!answers || requestsOf(sim.log().mid(before)).contains(QLatin1String("version")), "the version is asked again");
 
-    // The station's answer offers the confirmation again: the user can start a new run.
-    QVERIFY(confirm->isVisible());
-    QCOMPARE(driver.statusBarText(), QStringLiteral("Upload Error occurred. Pls Try Again"));
+    // A station that answers offers the confirmation again: the user can start a new run.
+    QCOMPARE(confirm->isVisible(), answers);
+    QCOMPARE(driver.statusBarText(), statusBar);
 }
 
 QTEST_MAIN(tst_UpdateWorkflow)
