@@ -569,8 +569,11 @@ void tst_IpBaseCtrl::uploadProgressReports_data()
     const QVariantList complete = report(100, 1, "Upload Complete", "Upload Complete", 1);
     QTest::newRow("nothing known yet") << 1000 << 0LL << 0LL << report(0, 1, "Upload", "Upload 0/0 bytes", 0);
     QTest::newRow("part way") << 1000 << 500LL << 1200LL << report(41, 1, "Upload", "Upload 500/1200 bytes", 0);
+    QTest::newRow("60 MB image, half sent") << 60000000 << 30000000LL << 60000000LL
+                                            << report(50, 1, "Upload", "Upload 30000000/60000000 bytes", 0);
     QTest::newRow("file sent, framing not") << 1000 << 1000LL << 1200LL << complete;
     QTest::newRow("all sent") << 1000 << 1200LL << 1200LL << complete;
+    QTest::newRow("image just under 2 GiB, file sent") << 2147483647 << 2147483700LL << 2147483900LL << complete;
     QTest::newRow("sent equals total below file size") << 1000 << 300LL << 300LL << complete;
     QTest::newRow("empty file, nothing known") << 0 << 0LL << 0LL << complete;
 }
@@ -583,7 +586,11 @@ void tst_IpBaseCtrl::uploadProgressReports()
     QFETCH(QVariantList, expected);
 
     IpBaseCtrl ctrl;
-    ctrl.uploadFirmware(station->address(), writeImage(dir, "image.bin", fileBytes));
+    // Nothing listens there: the upload fails before it reads the (sparse) image, and fileSize stays set.
+    QFile image(dir.filePath("sparse.bin"));
+    QVERIFY(image.open(QIODevice::WriteOnly) && image.resize(fileBytes));
+    image.close();
+    ctrl.uploadFirmware(QStringLiteral("127.0.0.1:%1").arg(closedPort()), image.fileName());
     QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
     QSignalSpy progress(&ctrl, &IpBaseCtrl::progressUpd);
     ctrl.uploadProgress(sent, total);
@@ -610,12 +617,19 @@ void tst_IpBaseCtrl::uploadRefused()
     QFETCH(bool, reported);
 
     IpBaseCtrl ctrl;
+    for (int size : {500, 1000}) {
+        ctrl.uploadFirmware(station->address(), writeImage(dir, "image.bin", size));
+        QVERIFY2(allReleased(ctrl), "the upload did not end");
+    }
     QSignalSpy progress(&ctrl, &IpBaseCtrl::progressUpd);
     ctrl.uploadFirmware(station->address(), path);
     QCOMPARE(liveReplies(ctrl), 0); // nothing went out
     QCOMPARE(progress.size(), reported ? 1 : 0);
     if (reported)
         QCOMPARE(progress.at(0), report(0, 0, "Error", "Upload Error occurred. Pls Try Again", 4));
+    // The size of the image sent last stays in force.
+    ctrl.uploadProgress(500, 1200);
+    QCOMPARE(progress.constLast(), report(41, 1, "Upload", "Upload 500/1200 bytes", 0));
 }
 
 void tst_IpBaseCtrl::uploadNetworkError_data()
