@@ -23,6 +23,8 @@ enum class Slot { GetVersion, GetConfig, SetDefaultConfig, FwUpgStatus, FwUpload
 
 const QString firmwareName = QStringLiteral("vmlinuz20210125_v143");
 const QString boundary = QStringLiteral("----WebKitFormBoundaryHtZmoCi3x1Jn5Cv2");
+// Stands for a version reply that failed in the network.
+constexpr char cutOff[] = "(cut off)";
 
 void send(IpBaseCtrl &ctrl, Op op, const QString &address)
 {
@@ -190,26 +192,35 @@ void tst_IpBaseCtrl::commandWireForm_data()
     QTest::addColumn<Op>("op");
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("json");
+    // Get-version answers that reach the controller before the request is sent: they decide its mode.
+    QTest::addColumn<QByteArrayList>("versionReplies");
 
+    const QByteArrayList normal;
     const QString cmd = QStringLiteral("/getJson.json?rand={r}&jsonString=");
     const QString status = QStringLiteral(R"({"cmdType":1,"portId":0,"paramId":26,"paramValue":{}})");
     const QString statusWire = cmd + "%7B%22cmdType%22:1,%22portId%22:0,%22paramId%22:26,%22paramValue%22:%7B%7D%7D";
     QTest::newRow("get version") << Op::GetVersion
         << cmd + "%7B%22cmdType%22:2,%22portId%22:0,%22sysParamType%22:6,%22sysParamValue%22:%7B%7D%7D"
-        << R"({"cmdType":2,"portId":0,"sysParamType":6,"sysParamValue":{}})";
+        << R"({"cmdType":2,"portId":0,"sysParamType":6,"sysParamValue":{}})" << normal;
     QTest::newRow("get config") << Op::GetConfig
         << cmd + "%7B%22cmdType%22:2,%22portId%22:0,%22sysParamType%22:28,%22sysParamValue%22:%7B%7D%7D"
-        << R"({"cmdType":2,"portId":0,"sysParamType":28,"sysParamValue":{}})";
+        << R"({"cmdType":2,"portId":0,"sysParamType":28,"sysParamValue":{}})" << normal;
     QTest::newRow("set default config") << Op::SetDefaultConfig
         << cmd + "%7B%22cmdType%22:2,%22portId%22:0,%22sysParamType%22:27,%22sysParamValue%22:0%7D"
-        << R"({"cmdType":2,"portId":0,"sysParamType":27,"sysParamValue":0})";
+        << R"({"cmdType":2,"portId":0,"sysParamType":27,"sysParamValue":0})" << normal;
     QTest::newRow("start upgrade") << Op::FirmwareUpgrade
         << cmd + "%7B%22cmdType%22:1,%22portId%22:0,%22paramId%22:25,%22paramValue%22:%22vmlinuz20210125_v143%22%7D"
-        << R"({"cmdType":1,"portId":0,"paramId":25,"paramValue":"vmlinuz20210125_v143"})";
-    QTest::newRow("upgrade status") << Op::FwUpgStatus << statusWire << status;
-    QTest::newRow("upload status, normal mode") << Op::FwUploadStatus << statusWire << status;
-    QTest::newRow("V11 status, normal mode") << Op::FwUpgStatusV11 << statusWire << status;
-    QTest::newRow("reboot") << Op::DoReboot << "/debug?reboot=1" << QString();
+        << R"({"cmdType":1,"portId":0,"paramId":25,"paramValue":"vmlinuz20210125_v143"})" << normal;
+    QTest::newRow("upgrade status") << Op::FwUpgStatus << statusWire << status << normal;
+    QTest::newRow("upload status, normal mode") << Op::FwUploadStatus << statusWire << status << normal;
+    QTest::newRow("V11 status, normal mode") << Op::FwUpgStatusV11 << statusWire << status << normal;
+    QTest::newRow("reboot") << Op::DoReboot << "/debug?reboot=1" << QString() << normal;
+
+    const QByteArrayList older{R"({"sysParamValue":"VOIP_EN 11.7 20190301"})"};
+    QTest::newRow("V11 mode kept by a failed version reply") << Op::FwUploadStatus << "/firmware.html?rand={r}"
+        << QString() << older + QByteArrayList{cutOff};
+    QTest::newRow("V11 mode left on an unreadable version reply") << Op::FwUploadStatus << statusWire << status
+        << older + QByteArrayList{"<html/>"};
 }
 
 void tst_IpBaseCtrl::commandWireForm()
@@ -217,8 +228,15 @@ void tst_IpBaseCtrl::commandWireForm()
     QFETCH(Op, op);
     QFETCH(QString, target);
     QFETCH(QString, json);
+    QFETCH(QByteArrayList, versionReplies);
 
     IpBaseCtrl ctrl;
+    for (const QByteArray &body : versionReplies) {
+        const auto error = body == cutOff ? QNetworkReply::RemoteHostClosedError : QNetworkReply::NoError;
+        auto *reply = new FakeReply(body, error);
+        bindSlot(reply, ctrl, Slot::GetVersion);
+        emit reply->finished();
+    }
     const int before = station->log().size();
     const int r = restartRandSequence(1).at(0);
     send(ctrl, op, station->address());
@@ -234,14 +252,16 @@ void tst_IpBaseCtrl::commandWireForm()
 void tst_IpBaseCtrl::randSequence()
 {
     IpBaseCtrl ctrl;
-    const QVector<int> expected = restartRandSequence(4);
+    const QVector<int> expected = restartRandSequence(5);
     const int before = station->log().size();
-    const Op ops[] = {Op::GetVersion, Op::GetConfig, Op::FwUpgStatus, Op::SetDefaultConfig, Op::DoReboot};
+    // The guard holds the second start-upgrade command back before it draws a number.
+    const Op ops[] = {Op::GetVersion, Op::GetConfig, Op::FirmwareUpgrade, Op::FirmwareUpgrade, Op::FwUpgStatus,
+                      Op::SetDefaultConfig, Op::DoReboot};
     for (Op op : ops) {
         send(ctrl, op, station->address());
         QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
     }
-    QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 5, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 6, 5000);
     QVector<int> drawn;
     const QVector<QJsonObject> entries = entriesFrom(*station, before);
     for (const QJsonObject &entry : entries) {
@@ -412,9 +432,23 @@ void tst_IpBaseCtrl::answersOverTheWire()
 void tst_IpBaseCtrl::v11PageReports()
 {
     IpBaseCtrl ctrl;
-    ctrl.requestGetConfig(station->address()); // the V11 success reboots the last address
-    QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
+    auto *older = new FakeReply(R"({"sysParamValue":"VOIP_EN 11.7 20190301"})");
+    bindSlot(older, ctrl, Slot::GetVersion);
+    emit older->finished();
+    // The V11 success reboots the address of the last request sent: not an earlier command's, nor that of a
+    // start-upgrade command that the guard holds back.
+    const QString elsewhere = QStringLiteral("127.0.0.1:%1").arg(closedPort());
+    ctrl.requestFirmwareUpgrade(station->address(), firmwareName);
+    ctrl.requestGetConfig(elsewhere);
+    ctrl.requestFwUploadStatus(station->address());
+    QVERIFY2(allReleased(ctrl), "a request hangs");
     QSignalSpy progress(&ctrl, &IpBaseCtrl::progressUpd);
+    auto feed = [&ctrl, &progress](const QByteArray &page) {
+        progress.clear();
+        auto *reply = new FakeReply(page);
+        bindSlot(reply, ctrl, Slot::FwUpgStatusV11);
+        emit reply->finished();
+    };
 
     const QByteArray head = QByteArray(300, '.') + "Success: Firmware Installed" + QByteArray(62, '.');
     const QByteArray erasing = head + "Starting erase";
@@ -435,16 +469,25 @@ void tst_IpBaseCtrl::v11PageReports()
     };
     const int before = station->log().size();
     for (const auto &step : steps) {
-        progress.clear();
-        auto *reply = new FakeReply(step.page);
-        bindSlot(reply, ctrl, Slot::FwUpgStatusV11);
-        emit reply->finished();
+        ctrl.requestFirmwareUpgrade(elsewhere, firmwareName); // held back until the success
+        feed(step.page);
         QCOMPARE(progress.size(), step.report.isEmpty() ? 0 : 1);
         if (!step.report.isEmpty())
             QCOMPARE(progress.at(0), step.report);
     }
     QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 1, 5000);
     QCOMPARE(station->log().at(before).value("target").toString(), QStringLiteral("/debug?reboot=1"));
+
+    // The success ends the upgrade; a new upload-status request starts both counters again.
+    QVERIFY2(allReleased(ctrl), "the reboot hangs");
+    ctrl.requestFirmwareUpgrade(station->address(), firmwareName);
+    QVERIFY2(liveReplies(ctrl) == 1, "no start-upgrade command after the success");
+    ctrl.requestFwUploadStatus(station->address());
+    QVERIFY2(allReleased(ctrl), "a request hangs");
+    feed(erasing);
+    QCOMPARE(progress.value(0), report(2, 2, "Erase", "Upgrade done", 0));
+    feed(writing);
+    QCOMPARE(progress.value(0), report(20, 4, "Writing", "Upgrade done", 0));
 }
 
 void tst_IpBaseCtrl::stationGenerations_data()
@@ -569,8 +612,11 @@ void tst_IpBaseCtrl::uploadProgressReports_data()
     const QVariantList complete = report(100, 1, "Upload Complete", "Upload Complete", 1);
     QTest::newRow("nothing known yet") << 1000 << 0LL << 0LL << report(0, 1, "Upload", "Upload 0/0 bytes", 0);
     QTest::newRow("part way") << 1000 << 500LL << 1200LL << report(41, 1, "Upload", "Upload 500/1200 bytes", 0);
+    QTest::newRow("60 MB image, half sent") << 60000000 << 30000000LL << 60000000LL
+                                            << report(50, 1, "Upload", "Upload 30000000/60000000 bytes", 0);
     QTest::newRow("file sent, framing not") << 1000 << 1000LL << 1200LL << complete;
     QTest::newRow("all sent") << 1000 << 1200LL << 1200LL << complete;
+    QTest::newRow("image just under 2 GiB, file sent") << 2147483647 << 2147483700LL << 2147483900LL << complete;
     QTest::newRow("sent equals total below file size") << 1000 << 300LL << 300LL << complete;
     QTest::newRow("empty file, nothing known") << 0 << 0LL << 0LL << complete;
 }
@@ -583,7 +629,11 @@ void tst_IpBaseCtrl::uploadProgressReports()
     QFETCH(QVariantList, expected);
 
     IpBaseCtrl ctrl;
-    ctrl.uploadFirmware(station->address(), writeImage(dir, "image.bin", fileBytes));
+    // Nothing listens there: the upload fails before it reads the (sparse) image, and fileSize stays set.
+    QFile image(dir.filePath("sparse.bin"));
+    QVERIFY(image.open(QIODevice::WriteOnly) && image.resize(fileBytes));
+    image.close();
+    ctrl.uploadFirmware(QStringLiteral("127.0.0.1:%1").arg(closedPort()), image.fileName());
     QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
     QSignalSpy progress(&ctrl, &IpBaseCtrl::progressUpd);
     ctrl.uploadProgress(sent, total);
@@ -610,12 +660,19 @@ void tst_IpBaseCtrl::uploadRefused()
     QFETCH(bool, reported);
 
     IpBaseCtrl ctrl;
+    for (int size : {500, 1000}) {
+        ctrl.uploadFirmware(station->address(), writeImage(dir, "image.bin", size));
+        QVERIFY2(allReleased(ctrl), "the upload did not end");
+    }
     QSignalSpy progress(&ctrl, &IpBaseCtrl::progressUpd);
     ctrl.uploadFirmware(station->address(), path);
     QCOMPARE(liveReplies(ctrl), 0); // nothing went out
     QCOMPARE(progress.size(), reported ? 1 : 0);
     if (reported)
         QCOMPARE(progress.at(0), report(0, 0, "Error", "Upload Error occurred. Pls Try Again", 4));
+    // The size of the image sent last stays in force.
+    ctrl.uploadProgress(500, 1200);
+    QCOMPARE(progress.constLast(), report(41, 1, "Upload", "Upload 500/1200 bytes", 0));
 }
 
 void tst_IpBaseCtrl::uploadNetworkError_data()
@@ -732,6 +789,10 @@ void tst_IpBaseCtrl::startUpgradeGuard()
     };
     QVERIFY2(startSent(), "the first start-upgrade command was not sent");
     QVERIFY2(!startSent(), "a second start-upgrade command went out during the upgrade");
+    auto *writing = new FakeReply(R"x({"paramStatus":"Writing Flash (3/5)","paramValue":55})x");
+    bindSlot(writing, ctrl, Slot::FwUpgStatus);
+    emit writing->finished();
+    QVERIFY2(!startSent(), "a flashing step before the reboot let a second start-upgrade command through");
 
     // The station reports that it reboots: the upgrade is over.
     auto *rebooting = new FakeReply(R"x({"paramStatus":"Rebooting (5/5)","paramValue":0})x");

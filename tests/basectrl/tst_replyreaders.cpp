@@ -95,6 +95,8 @@ void tst_ReplyReaders::uploadPage_data()
     const QByteArray phrase("Firmware File is available, size is");
     QTest::newRow("station page")
         << "<html><body>" + phrase + " 8392704<br>Ready</body></html>" << true << 8392704;
+    QTest::newRow("br before the phrase")
+        << "<h1>Firmware</h1><br>" + phrase + " 8392704<br>Ready" << true << 8392704;
     QTest::newRow("spaces around size") << "x" + phrase + "   12 \t<br>" << true << 12;
     QTest::newRow("other separator") << "x" + phrase + ":77<br>" << true << 77;
     QTest::newRow("no separator") << "x" + phrase + "77<br>" << true << 7;

@@ -103,14 +103,18 @@ void tst_MainWindow::discoveryShowsTheStation_data()
     QTest::addColumn<QStringList>("simArgs");
     QTest::addColumn<QString>("shownVersion");
     QTest::addColumn<bool>("upToDate");
+    QTest::addColumn<QString>("shownMac");
 
+    const QString sent = QStringLiteral("12:34:56:78:9A:BC");
     QTest::newRow("delivered version") << QStringList{"--version", "143 20210125 V14.3"} << "143 20210125 V14.3"
-                                       << true;
+                                       << true << sent;
     QTest::newRow("older release") << QStringList{"--version", "143 20201120 V14.2"} << "143 20201120 V14.2"
-                                   << false;
-    QTest::newRow("older generation") << QStringList{"--generation", "v11"} << "v11.x" << false;
+                                   << false << sent;
+    QTest::newRow("older generation") << QStringList{"--generation", "v11"} << "v11.x" << false << sent;
     QTest::newRow("version in lower case") << QStringList{"--version", "143 20210125 v14.3"}
-                                           << "143 20210125 v14.3" << false;
+                                           << "143 20210125 v14.3" << false << sent;
+    // Still an answer: empty texts, and the MAC from the station's acknowledgement stays.
+    QTest::newRow("reply not JSON") << QStringList{"--not-json"} << "" << false << "AA:BB:CC:DD:EE:FF";
 }
 
 void tst_MainWindow::discoveryShowsTheStation()
@@ -118,6 +122,7 @@ void tst_MainWindow::discoveryShowsTheStation()
     QFETCH(QStringList, simArgs);
     QFETCH(QString, shownVersion);
     QFETCH(bool, upToDate);
+    QFETCH(QString, shownMac);
 
     StationSim sim(simArgs << "--mac" << "12:34:56:78:9A:BC");
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
@@ -126,8 +131,9 @@ void tst_MainWindow::discoveryShowsTheStation()
 
     QVERIFY(visible(driver, deviceInfo, true));
     QCOMPARE(driver.find<QComboBox>("comboBoxIp")->currentText(), sim.address());
+    QVERIFY(driver.settle());
     QVERIFY(waitForVersion(driver, shownVersion));
-    QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), QStringLiteral("12:34:56:78:9A:BC"));
+    QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), shownMac);
 
     const QString warning = driver.find<QLabel>("labelWarning")->text();
     if (upToDate) {
@@ -160,9 +166,18 @@ void tst_MainWindow::twoStationsSelectTheFirst()
     QVERIFY(waitForVersion(driver, QStringLiteral("143 20201120 V14.2")));
     QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), QStringLiteral("11:11:11:11:11:11"));
 
+    // An empty list keeps the items, asks the selected station again and shows no MAC until it answers.
+    const int asked = first.log().size();
     QMetaObject::invokeMethod(&driver.window(), "discoverReady", Qt::DirectConnection,
-                              Q_ARG(QVector<QString>, QVector<QString>{units.at(1)}));
-    QCOMPARE(box->count(), 1);
+                              Q_ARG(QVector<QString>, QVector<QString>()));
+    QCOMPARE(box->count(), 2);
+    QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), QString());
+    QTRY_COMPARE_WITH_TIMEOUT(first.log().size(), asked + 1, 5000);
+
+    // Every entry given is listed, a repeated one too.
+    QMetaObject::invokeMethod(&driver.window(), "discoverReady", Qt::DirectConnection,
+                              Q_ARG(QVector<QString>, (QVector<QString>{units.at(1), units.at(1)})));
+    QCOMPARE(box->count(), 2);
     QCOMPARE(box->currentText(), QStringLiteral("127.0.0.1:9"));
 }
 
@@ -176,6 +191,8 @@ void tst_MainWindow::unitTextAddressForms_data()
     QTest::newRow("address ended by slash") << WindowDriver::unitText(mac, "127.0.0.1:1") << "127.0.0.1:1" << mac;
     QTest::newRow("no slash: whole rest") << mac + QString(32, QLatin1Char('x')) + "127.0.0.1:2" << "127.0.0.1:2"
                                           << mac;
+    QTest::newRow("slash before character 49") << mac + "/" + QString(31, QLatin1Char('x')) + "127.0.0.1:3/x"
+                                               << "127.0.0.1:3" << mac;
     QTest::newRow("49 characters: empty address") << mac + QString(32, QLatin1Char('x')) << "" << mac;
     QTest::newRow("short text") << QStringLiteral("0A:1B") << "" << "0A:1B";
 }
@@ -186,6 +203,7 @@ void tst_MainWindow::unitTextAddressForms()
     QFETCH(QString, address);
     QFETCH(QString, mac);
     WindowDriver driver;
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^unitlist IP="));
     QMetaObject::invokeMethod(&driver.window(), "discoverReady", Qt::DirectConnection,
                               Q_ARG(QVector<QString>, QVector<QString>{unit}));
     QCOMPARE(driver.find<QComboBox>("comboBoxIp")->currentText(), address);
@@ -337,10 +355,23 @@ void tst_MainWindow::typedAddressIsAsked()
     QVERIFY(driver.tick());
     QVERIFY(waitForVersion(driver, QStringLiteral("143 20210125 V14.3")));
     QCOMPARE(driver.find<QLabel>("labelWarning")->text(), QStringLiteral("This Velmora is up to date"));
+    QVERIFY2(visible(driver, confirmation, true), "an up-to-date answer leaves the confirmation as it was");
 
     const auto log = sim.log();
     QVERIFY2(!log.isEmpty(), "the station was asked");
     QCOMPARE(log.constLast().value("json").toObject().value("sysParamType").toInt(), 6);
+
+    // While a run is on, the delivered version is no reason to call the station up to date.
+    driver.find<QLineEdit>("lineEditFirmware")->setText(QCoreApplication::applicationFilePath());
+    driver.find<QCheckBox>("checkBoxNoReboot")->setChecked(true);
+    driver.find<QCheckBox>("checkBoxModClose")->click();
+    QTest::mouseClick(driver.find<QPushButton>("pushButtonUpdate"), Qt::LeftButton);
+    QVERIFY(driver.tick());
+    QVERIFY2(driver.state() != 0, "no run started");
+    QMetaObject::invokeMethod(&driver.window(), "deviceStat", Qt::DirectConnection,
+                              Q_ARG(QString, QStringLiteral("143 20210125 V14.3")), Q_ARG(QString, QString()));
+    QVERIFY2(driver.find<QLabel>("labelWarning")->text() != QLatin1String("This Velmora is up to date"),
+             "declared up to date during a run");
 }
 
 void tst_MainWindow::resetToDefaultsIsReported()
