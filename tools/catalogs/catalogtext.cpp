@@ -46,7 +46,7 @@ bool parse(const QString &ts, Catalog *catalog, QString *error)
     CatalogKey key;
     while (!reader.atEnd()) {
         reader.readNext();
-        const QStringRef name = reader.name();
+        const auto name = reader.name();
         if (reader.isStartElement()) {
             if (name == QLatin1String("TS")) {
                 catalog->language = reader.attributes().value(QLatin1String("language")).toString();
@@ -64,7 +64,7 @@ bool parse(const QString &ts, Catalog *catalog, QString *error)
         } else if (reader.isEndElement()) {
             if (name == QLatin1String("message")) {
                 catalog->entries.append(
-                    {key, wholeLines(ts, entryStart, reader.characterOffset()), catalog->contexts.size()});
+                    {key, wholeLines(ts, entryStart, reader.characterOffset()), int(catalog->contexts.size())});
             } else if (name == QLatin1String("context")) {
                 catalog->contexts.append(wholeLines(ts, contextStart, reader.characterOffset()));
             }
