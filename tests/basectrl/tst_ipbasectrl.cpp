@@ -382,6 +382,12 @@ void tst_IpBaseCtrl::answersOverTheWire_data()
                                "501 Not Implemented", "503 Service Unavailable", "599 Station Busy"}) {
         QTest::newRow(status) << "HTTP/1.1 " + QByteArray(status) + "\r\n" + head + body << true;
     }
+    // A redirect too is the station's answer: it is read, never followed.
+    for (const char *status : {"301 Moved Permanently", "302 Found", "303 See Other", "307 Temporary Redirect",
+                               "308 Permanent Redirect"}) {
+        QTest::newRow(status) << "HTTP/1.1 " + QByteArray(status) + "\r\nLocation: /elsewhere\r\n" + head + body
+                              << true;
+    }
     QTest::newRow("404, chunked") << "HTTP/1.1 404 Not Found\r\nTransfer-Encoding: chunked\r\n\r\n"
                                          + QByteArray::number(body.size(), 16) + "\r\n" + body + "\r\n0\r\n\r\n"
                                   << true;
@@ -405,8 +411,10 @@ void tst_IpBaseCtrl::answersOverTheWire()
     QVERIFY2(allReleased(ctrl, 10000), "the reply did not end");
     QVERIFY2(peer.received.startsWith("GET /getJson.json?rand="), peer.received.constData());
     QCOMPARE(device.size(), shown ? 1 : 0);
-    if (shown)
+    if (shown) {
         QCOMPARE(device.at(0), (QVariantList{"143 20201120 V14.2", "0A:1B:2C:3D:4E:5F"}));
+        QCOMPARE(peer.received.count("GET "), 1);
+    }
 }
 
 void tst_IpBaseCtrl::v11PageReports()
