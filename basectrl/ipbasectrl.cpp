@@ -45,7 +45,9 @@ void logBody(const QByteArray &body)
 
 // Every request to the station goes out alike on either Qt generation. A 3xx status is the station's answer
 // like any other, so no redirect is followed (Qt 6 follows them by default), and HTTP/1.1 stays the only
-// protocol: the station speaks nothing else (Qt 6 allows HTTP/2 by default).
+// protocol: the station speaks nothing else (Qt 6 allows HTTP/2 by default). Accept-Encoding stays Qt's own
+// ("gzip, deflate" on Qt 5, brotli and zstd ahead on Qt 6): set by hand, Qt would no longer decode the
+// compressed answers that it offers to take.
 QNetworkRequest stationRequest(const QUrl &url)
 {
     QNetworkRequest request(url);

@@ -410,6 +410,7 @@ void tst_IpBaseCtrl::answersOverTheWire()
     ctrl.requestGetVersion(peer.address());
     QVERIFY2(allReleased(ctrl, 10000), "the reply did not end");
     QVERIFY2(peer.received.startsWith("GET /getJson.json?rand="), peer.received.constData());
+    QVERIFY2(!peer.received.contains("Upgrade") && !peer.received.contains("HTTP2"), "HTTP/1.1 only");
     QCOMPARE(device.size(), shown ? 1 : 0);
     if (shown) {
         QCOMPARE(device.at(0), (QVariantList{"143 20201120 V14.2", "0A:1B:2C:3D:4E:5F"}));
