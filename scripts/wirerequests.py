@@ -4,7 +4,7 @@
     wirerequests.py CAPTURE.pcap
 
 Each TCP connection that the capture saw open (its first SYN) is put together from its segments in sequence order, and each request on
-it is printed on one line as its exact bytes (Python escapes), in the order the connections opened. The "rand"
+it is printed on one line as its exact bytes (Python escapes), in the order their first bytes arrived. The "rand"
 value of a URL becomes "rand=R", and the file inside a multipart body becomes "<N bytes, sha256 ...>", so that two
 runs compare line by line; everything else stays byte for byte: request line, headers and their order, framing.
 """
@@ -25,7 +25,7 @@ def segments(path):
         sys.exit(f"wirerequests: {path} is not an Ethernet capture")
     at = 24
     while at + 16 <= len(data):
-        _, _, caplen, _ = struct.unpack_from(endian + "IIII", data, at)
+        seconds, micros, caplen, _ = struct.unpack_from(endian + "IIII", data, at)
         frame = data[at + 16:at + 16 + caplen]
         at += 16 + caplen
         if len(frame) < 34 or frame[12:14] != b"\x08\x00":
@@ -37,43 +37,51 @@ def segments(path):
         total = struct.unpack_from(">H", ip, 2)[0]
         tcp = ip[ihl:total]
         sport, dport, seq = struct.unpack_from(">HHI", tcp, 0)
-        yield (ip[12:16], sport, ip[16:20], dport), seq, tcp[13], tcp[(tcp[12] >> 4) * 4:]
+        yield (ip[12:16], sport, ip[16:20], dport), seq, tcp[13], tcp[(tcp[12] >> 4) * 4:], seconds + micros / 1e6
 
 
 def streams(path):
-    """Client-to-station bytes of each connection, in the order the connections opened."""
+    """Client-to-station bytes of each connection, with the arrival time of each of its bytes' segments."""
     order, start, pieces = [], {}, {}
-    for conn, seq, flags, payload in segments(path):
+    for conn, seq, flags, payload, when in segments(path):
         if flags & 0x12 == 0x02:  # SYN without ACK: a client opens a connection
             if conn in start:
                 order.append((conn, start.pop(conn), pieces.pop(conn)))
             start[conn] = seq + 1
             pieces[conn] = {}
         elif payload and conn in start:
-            pieces[conn].setdefault(seq, payload)  # a retransmission repeats what is there
+            pieces[conn].setdefault(seq, (payload, when))  # a retransmission repeats what is there
     order.extend((conn, start[conn], pieces[conn]) for conn in start)
     for conn, first, parts in order:
-        out, expected = bytearray(), first
+        out, times, expected = bytearray(), [], first
         for seq in sorted(parts, key=lambda s: (s - first) & 0xFFFFFFFF):
-            chunk = parts[seq]
+            chunk, when = parts[seq]
             skip = (expected - seq) & 0xFFFFFFFF
             if skip < len(chunk):
+                times.append((len(out), when))
                 out += chunk[skip:]
                 expected = (seq + len(chunk)) & 0xFFFFFFFF
-        yield bytes(out)
+        yield bytes(out), times
+
+
+def arrival(times, offset):
+    """When the segment holding byte `offset` of a stream arrived."""
+    return max((when for start, when in times if start <= offset), default=0.0)
 
 
 def requests(stream):
-    while stream:
-        end = stream.find(b"\r\n\r\n")
+    """(offset, head, body) of each request on one connection."""
+    at = 0
+    while at < len(stream):
+        end = stream.find(b"\r\n\r\n", at)
         if end < 0:
-            yield stream, b""
+            yield at, stream[at:], b""
             return
-        head = stream[:end + 4]
+        head = stream[at:end + 4]
         length = re.search(rb"\r\ncontent-length: *(\d+)", head, re.I)
         size = int(length.group(1)) if length else 0
-        yield head, stream[end + 4:end + 4 + size]
-        stream = stream[end + 4 + size:]
+        yield at, head, stream[end + 4:end + 4 + size]
+        at = end + 4 + size
 
 
 def normalised(head, body):
@@ -95,9 +103,12 @@ def normalised(head, body):
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
-    for stream in streams(sys.argv[1]):
-        for head, body in requests(stream):
-            print(normalised(head, body))
+    found = []
+    for stream, times in streams(sys.argv[1]):
+        for offset, head, body in requests(stream):
+            found.append((arrival(times, offset), normalised(head, body)))
+    for _, line in sorted(found, key=lambda entry: entry[0]):
+        print(line)
 
 
 if __name__ == "__main__":
