@@ -56,7 +56,7 @@ void bindSlot(QNetworkReply *reply, IpBaseCtrl &ctrl, Slot slot)
 
 int liveReplies(const IpBaseCtrl &ctrl)
 {
-    return ctrl.findChildren<QNetworkReply *>().size();
+    return int(ctrl.findChildren<QNetworkReply *>().size());
 }
 
 bool allReleased(const IpBaseCtrl &ctrl, int timeoutMs = 5000)
@@ -219,7 +219,7 @@ void tst_IpBaseCtrl::commandWireForm()
     QFETCH(QString, json);
 
     IpBaseCtrl ctrl;
-    const int before = station->log().size();
+    const auto before = station->log().size();
     const int r = restartRandSequence(1).at(0);
     send(ctrl, op, station->address());
     QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 1, 5000);
@@ -235,7 +235,7 @@ void tst_IpBaseCtrl::randSequence()
 {
     IpBaseCtrl ctrl;
     const QVector<int> expected = restartRandSequence(4);
-    const int before = station->log().size();
+    const auto before = station->log().size();
     const Op ops[] = {Op::GetVersion, Op::GetConfig, Op::FwUpgStatus, Op::SetDefaultConfig, Op::DoReboot};
     for (Op op : ops) {
         send(ctrl, op, station->address());
@@ -442,7 +442,7 @@ void tst_IpBaseCtrl::v11PageReports()
         {erasing, report(6, 2, "Erase", "Upgrade done", 0)},
         {done, report(100, 6, "Upgrade Success", "Upgrade done", 3)},
     };
-    const int before = station->log().size();
+    const auto before = station->log().size();
     for (const auto &step : steps) {
         progress.clear();
         auto *reply = new FakeReply(step.page);
@@ -526,7 +526,7 @@ void tst_IpBaseCtrl::stationGenerations()
     QVERIFY2(upload.value("complete").toBool(), "the station did not receive the whole body");
 
     progress.clear();
-    int logged = sim.log().size();
+    auto logged = sim.log().size();
     ctrl.requestFwUploadStatus(sim.address());
     QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(sim.log().size(), logged + 1, 5000);
@@ -545,7 +545,7 @@ void tst_IpBaseCtrl::stationGenerations()
     progress.clear();
     logged = sim.log().size();
     for (int poll = 0; poll < 60 && (progress.isEmpty() || progress.last().at(4).toInt() != 3); ++poll) {
-        const int reports = progress.size();
+        const auto reports = progress.size();
         ctrl.requestFwUpgStatus(sim.address());
         QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
         QVERIFY2(progress.size() - reports <= 1, "one reply gave several reports");
@@ -660,7 +660,7 @@ void tst_IpBaseCtrl::uploadNetworkError()
 
     // The upload leaves the address of the other requests alone: the V11 finish
     // reboots the station that the last command went to.
-    const int before = station->log().size();
+    const auto before = station->log().size();
     auto *page = new FakeReply(QByteArray(400, ' ') + "Success: Firmware Installed");
     bindSlot(page, ctrl, Slot::FwUpgStatusV11);
     emit page->finished();
@@ -706,7 +706,7 @@ void tst_IpBaseCtrl::startUpgradeFileName()
     const QString image = writeImage(images, name, 1000);
     QVERIFY2(!image.isEmpty(), "cannot write the image");
     IpBaseCtrl ctrl;
-    int before = station->log().size();
+    auto before = station->log().size();
     ctrl.uploadFirmware(station->address(), image);
     QVERIFY2(allReleased(ctrl), "the upload did not end");
     QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 1, 5000);

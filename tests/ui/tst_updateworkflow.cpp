@@ -257,7 +257,7 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     if (run.lateUploadAnswer)
         driver.controller()->setTimeouts({10000, 1200});
     QVERIFY(prepare(sim, driver, image, run.noReboot));
-    const int requestsBefore = sim.log().size();
+    const auto requestsBefore = sim.log().size();
     const QVector<int> draws = restartRandSequence(2000);
 
     auto *bar = driver.find<QProgressBar>("progressBar");
@@ -315,7 +315,7 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     QCOMPARE(driver.state(), 5);
 
     // Five upload-status polls, then the upgrade command and a sixth poll, sent in that order.
-    const int beforeVerify = sim.log().size();
+    const auto beforeVerify = sim.log().size();
     for (int i = 0; i < 5; ++i) {
         QVERIFY(driver.tick());
         QCOMPARE(driver.state(), 5);
@@ -419,7 +419,7 @@ void tst_UpdateWorkflow::uploadErrorAbortsTheRun()
     QCOMPARE(driver.find<QLabel>("labelStatus")->text(), QStringLiteral("Error (1/7)"));
 
     // The abort, as the tick leaves it, before the station answers the version request it sent.
-    const int before = sim.log().size();
+    const auto before = sim.log().size();
     driver.tick(WindowDriver::NoSettle);
     QCOMPARE(driver.state(), 0);
     QVERIFY(controlsEnabled(driver));

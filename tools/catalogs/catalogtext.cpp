@@ -30,9 +30,9 @@ struct Catalog
 Span wholeLines(const QString &text, qint64 begin, qint64 end)
 {
     Span span;
-    span.begin = begin > 0 ? text.lastIndexOf(QLatin1Char('\n'), int(begin) - 1) + 1 : 0;
-    const int lineEnd = text.indexOf(QLatin1Char('\n'), int(end));
-    span.end = lineEnd < 0 ? text.size() : lineEnd + 1;
+    span.begin = begin > 0 ? int(text.lastIndexOf(QLatin1Char('\n'), int(begin) - 1)) + 1 : 0;
+    const auto lineEnd = text.indexOf(QLatin1Char('\n'), int(end));
+    span.end = int(lineEnd < 0 ? text.size() : lineEnd + 1);
     return span;
 }
 
@@ -114,8 +114,8 @@ QString withoutEntries(const QString &ts, const QSet<CatalogKey> &drop, QString 
     }
     // Cut from the end so that the spans still ahead keep their offsets.
     QString result = ts;
-    int entry = catalog.entries.size() - 1;
-    for (int context = catalog.contexts.size() - 1; context >= 0; --context) {
+    auto entry = catalog.entries.size() - 1;
+    for (auto context = catalog.contexts.size() - 1; context >= 0; --context) {
         const Span span = catalog.contexts.at(context);
         if (kept.at(context) == 0) {
             result.remove(span.begin, span.end - span.begin);
