@@ -243,7 +243,7 @@ void tst_IpBaseCtrl::randSequence()
     }
     QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 5, 5000);
     QVector<int> drawn;
-    const QVector<QJsonObject> entries = entriesFrom(*station, before);
+    const QVector<QJsonObject> entries = entriesFrom(*station, int(before));
     for (const QJsonObject &entry : entries) {
         const QUrlQuery query(QUrl(entry.value("target").toString()));
         if (query.hasQueryItem("rand"))
@@ -561,7 +561,7 @@ void tst_IpBaseCtrl::stationGenerations()
     if (finalReport.at(0).toInt() == 100) { // the controller restarts the older generation
         QTRY_VERIFY_WITH_TIMEOUT(sim.log().constLast().value("target").toString() == "/debug?reboot=1", 5000);
     }
-    const QVector<QJsonObject> polls = entriesFrom(sim, logged);
+    const QVector<QJsonObject> polls = entriesFrom(sim, int(logged));
     for (const QJsonObject &entry : polls) {
         if (entry.value("path").toString() != QLatin1String("/debug"))
             QCOMPARE(entry.value("path").toString(), upgradePath);
