@@ -1,3 +1,4 @@
+#include "highdpi.h"
 #include "mainwindow.h"
 #include "stylesheets.h"
 
@@ -5,7 +6,7 @@
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    enableHighDpiScaling();
     QApplication app(argc, argv);
     app.setStyleSheet(QString::fromLatin1(StyleSheets::application));
     MainWindow window;

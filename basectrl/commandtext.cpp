@@ -1,49 +1,18 @@
 #include "commandtext.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QUrl>
 
 QString commandStringValue(const QString &text)
 {
-    QString out;
-    out.reserve(text.size() + 8);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '"':
-            out += QLatin1String("\\\"");
-            break;
-        case '\\':
-            out += QLatin1String("\\\\");
-            break;
-        case '\b':
-            out += QLatin1String("\\b");
-            break;
-        case '\f':
-            out += QLatin1String("\\f");
-            break;
-        case '\n':
-            out += QLatin1String("\\n");
-            break;
-        case '\r':
-            out += QLatin1String("\\r");
-            break;
-        case '\t':
-            out += QLatin1String("\\t");
-            break;
-        case '%':
-        case '&':
-        case '#':
-        case '+':
-        case '=':
-            out += QLatin1Char('%');
-            out += QString::number(c.unicode(), 16).toUpper();
-            break;
-        default:
-            if (c.unicode() < 0x20)
-                out += QString::asprintf("\\u%04x", c.unicode());
-            else
-                out += c;
-        }
-    }
+    // Qt's JSON writer escapes the string; the array around it and the quotes are cut off again (after
+    // decoding: a byte-order mark at the start of the bytes would be dropped).
+    const QString json = QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact));
+    QString out = json.mid(2, json.size() - 4);
+    // '%' first: the others are encoded with it.
+    for (const char c : {'%', '&', '#', '+', '='})
+        out.replace(QLatin1Char(c), QLatin1Char('%') + QString::number(c, 16).toUpper());
     return out;
 }
 

@@ -43,6 +43,19 @@ void logBody(const QByteArray &body)
     qDebug().noquote() << QString::fromUtf8(body);
 }
 
+// Every request to the station goes out alike on either Qt generation. A 3xx status is the station's answer
+// like any other, so no redirect is followed (Qt 6 follows them by default), and HTTP/1.1 stays the only
+// protocol: the station speaks nothing else (Qt 6 allows HTTP/2 by default). Accept-Encoding stays Qt's own
+// ("gzip, deflate" on Qt 5, brotli and zstd ahead on Qt 6): set by hand, Qt would no longer decode the
+// compressed answers that it offers to take.
+QNetworkRequest stationRequest(const QUrl &url)
+{
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    return request;
+}
+
 } // namespace
 
 IpBaseCtrl::IpBaseCtrl(QObject *parent)
@@ -122,7 +135,7 @@ void IpBaseCtrl::uploadFirmware(QString address, QString filePath)
     // A run aborted after its start-upgrade command must not silence the next one.
     upgradeStarted = false;
 
-    QNetworkRequest request(url);
+    QNetworkRequest request = stationRequest(url);
     // Set raw so the boundary stands unquoted, as the station expects.
     request.setRawHeader("Content-Type",
                          QByteArray("multipart/form-data; boundary=") + uploadBoundary);
@@ -350,7 +363,7 @@ void IpBaseCtrl::sendPage(const QString &address, const QString &urlTemplate, Re
 
 void IpBaseCtrl::sendGet(const QUrl &url, ReplySlot slot)
 {
-    QNetworkRequest request(url);
+    QNetworkRequest request = stationRequest(url);
     request.setTransferTimeout(timeouts.commandMs);
     lastReply = manager->get(request);
     // Handled once on the whole body: readyRead may deliver it in several pieces.

@@ -56,13 +56,13 @@ int jsonIntValue(const QByteArray &body, const QString &key)
 std::optional<int> uploadPageSize(const QByteArray &page)
 {
     static const QByteArray phrase("Firmware File is available, size is");
-    const int at = page.indexOf(phrase);
+    const auto at = page.indexOf(phrase);
     // The station's page never starts with the phrase; one that does is not its page.
     if (at <= 0)
         return std::nullopt;
 
-    const int start = at + phrase.size() + 1; // one separator after the phrase
-    int end = page.indexOf("<br>", start);
+    const auto start = at + phrase.size() + 1; // one separator after the phrase
+    auto end = page.indexOf("<br>", start);
     if (end < 0)
         end = page.size();
     const QByteArray field = page.mid(start, end - start);

@@ -65,7 +65,7 @@ Spread spread(QVector<double> values)
     if (values.isEmpty())
         return s;
     std::sort(values.begin(), values.end());
-    const int n = values.size();
+    const auto n = values.size();
     s.min = values.first();
     s.max = values.last();
     s.median = n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;

@@ -28,7 +28,7 @@ constexpr qint64 settleToleranceBytes = qint64(64) * 1024;
 
 int liveReplies(const QNetworkAccessManager &manager)
 {
-    return manager.findChildren<QNetworkReply *>(QString(), Qt::FindDirectChildrenOnly).size();
+    return int(manager.findChildren<QNetworkReply *>(QString(), Qt::FindDirectChildrenOnly).size());
 }
 
 // A loopback port nobody listens on: bound once by the system, then given back.

@@ -4,6 +4,7 @@
 // Run it under an X server inside a network namespace with only loopback (bench/run.sh does).
 
 #include "benchsupport.h"
+#include "highdpi.h"
 #include "mainwindow.h"
 #include "stylesheets.h"
 
@@ -71,7 +72,7 @@ int windowMain(int argc, char *argv[])
     const qint64 startNs = qEnvironmentVariable(startEnv).toLongLong();
     Bench::silenceDebugOutput();
     // From here on as in the updater's main().
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    enableHighDpiScaling();
     QApplication app(argc, argv);
     app.setStyleSheet(QString::fromLatin1(StyleSheets::application));
     MainWindow window;

@@ -219,7 +219,7 @@ int main(int argc, char *argv[])
             && upload.value(QStringLiteral("complete")).toBool())
             ++matching;
     }
-    const int expected = updaterTimes.size() + curlTimes.size();
+    const auto expected = updaterTimes.size() + curlTimes.size();
     const bool shaOk = uploads == expected && matching == expected;
     Bench::say(QStringLiteral("upload: station's SHA-256 and size equal the file's: %1 of %2 uploads (%3)")
                    .arg(matching)

@@ -13,6 +13,6 @@ std::optional<QString> readDiscoveryUnitText(const QByteArray &datagram)
     if (datagram.size() <= discoveryUnitTextOffset)
         return QString(QLatin1String(""));
     const char *text = datagram.constData() + discoveryUnitTextOffset;
-    const int available = datagram.size() - discoveryUnitTextOffset;
+    const auto available = datagram.size() - discoveryUnitTextOffset;
     return QString::fromUtf8(text, int(qstrnlen(text, uint(available))));
 }

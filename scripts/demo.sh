@@ -5,6 +5,8 @@
 #   scripts/demo.sh person DEMO_DIR BUILD_DIR
 #   scripts/demo.sh autopilot DEMO_DIR BUILD_DIR SCREENSHOT_DIR
 # DEMO_DIR holds vmfwupd, vmfwupd-autopilot, the window icon and a made-up firmware image beside them.
+# VMFWUPD_DEMO_STATION_ARGS adds options of station-sim (e.g. "--generation v11"); VMFWUPD_DEMO_CAPTURE=FILE
+# records every packet of the station's HTTP port on the station host's link into FILE (tcpdump).
 set -euo pipefail
 
 if [[ -z ${VMFWUPD_STATION_NETNS:-} || -z ${VMFWUPD_STATION_IP:-} ]]; then
@@ -23,13 +25,17 @@ case $mode in
     autopilot) sim_args=(--lifetime 600 --time-scale 0.75 --reboot-seconds 2) ;;
     *) echo "demo: unknown mode '$mode'" >&2; exit 2 ;;
 esac
+read -r -a extra_args <<<"${VMFWUPD_DEMO_STATION_ARGS:-}"
+sim_args+=("${extra_args[@]}")
 
 sim_pid=
 xvfb_pid=
+capture_pid=
 work=$(mktemp -d "${TMPDIR:-/tmp}/vmfwupd-demo.XXXXXX")
 cleanup() {
     [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
     [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null || true
+    [[ -n $capture_pid ]] && kill -INT "$capture_pid" 2>/dev/null || true
     wait 2>/dev/null || true
     rm -rf "$work"
 }
@@ -44,6 +50,14 @@ wait_first_line() {
     done
     return 1
 }
+
+if [[ -n ${VMFWUPD_DEMO_CAPTURE:-} ]]; then
+    nsenter --net="$VMFWUPD_STATION_NETNS" -- tcpdump -i "$VMFWUPD_STATION_IF" -s 0 -U -w "$VMFWUPD_DEMO_CAPTURE" \
+        'tcp port 80' 2>"$work/tcpdump.err" &
+    capture_pid=$!
+    for ((i = 0; i < 50; i++)); do grep -q 'listening on' "$work/tcpdump.err" && break; sleep 0.1; done
+    grep -q 'listening on' "$work/tcpdump.err" || { cat "$work/tcpdump.err" >&2; exit 1; }
+fi
 
 log=$demo/station-sim.log
 : >"$log"

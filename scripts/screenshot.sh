@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Shows the updater window on a virtual X display and writes a PNG of it.
 #   scripts/screenshot.sh OUTPUT.png [UPDATER]
+# The virtual display is a 96 dpi desktop (Xft.dpi 96), the look's own scale 1.
+#   SCREENSHOT_DPI=144 scripts/screenshot.sh ...   as a desktop scaled to 150 % shows it (Xft.dpi 144)
 # As root the display and the updater run in a private network namespace with only loopback, so the window
 # cannot reach any network while it is being looked at.
 set -euo pipefail
@@ -16,7 +18,11 @@ fi
 ip link set lo up
 
 display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+dpi=${SCREENSHOT_DPI:-96}
+size=1280x1024x24
+((dpi > 96)) && size=2560x2048x24
+# -noreset: the server would forget the resource set below once its setter disconnects.
+Xvfb "$display" -screen 0 "$size" -dpi 96 -noreset -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 app=
 cleanup() {
@@ -27,6 +33,9 @@ trap cleanup EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 xdpyinfo >/dev/null 2>&1 || { echo "screenshot: Xvfb did not start" >&2; exit 1; }
+# A desktop tells applications its scale through the X resource Xft.dpi, as xrdb sets it.
+xprop -root -format RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$dpi
+"
 
 # The window icon is read from the working directory, as on a user's machine next to the program.
 cd "$(dirname "$updater")"

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages vmfwupd needs, skipping what is already there.
+# Installs the Debian 12 packages vmfwupd needs, skipping what is already there: those of both Qt generations
+# it builds with (Qt 6 and Qt 5.15; qt6-qpa-plugins holds Qt 6's X11 and offscreen platforms).
 #   setup-deps.sh            to build, test and run the updater
 #   setup-deps.sh --checks   also the tools of the quality gates (sanitizers, fuzzing, static analysis)
 set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
+    qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-qpa-plugins
     qtbase5-dev qttools5-dev-tools qttools5-dev
     libcpp-httplib-dev
     xvfb x11-utils imagemagick fonts-dejavu-core

@@ -190,7 +190,7 @@ void MainWindow::statusUpd(QString txt)
 
 void MainWindow::cfgJsonUpd(QByteArray data)
 {
-    // The configuration is only checked for being readable; nothing of it is shown yet.
+    // A slot nothing is connected to: it parses what it is given and keeps none of it.
     const QJsonDocument config = QJsonDocument::fromJson(data);
     Q_UNUSED(config)
 }

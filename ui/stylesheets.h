@@ -5,7 +5,7 @@
 namespace StyleSheets {
 
 // Set on the application before any widget exists, so message boxes and their buttons get the colours too.
-// The "Yes" rule names an image that is not embedded; it draws nothing and is kept as the station tools expect.
+// The "Yes" rule draws nothing: no widget is named "Yes" and the picture it names is not embedded.
 inline constexpr char application[] =
     "QMessageBox{background-color: #E0E7F6;color : blue;}"
     "QPushButton#Yes{border-image: url(:/dqrx/graphics/QRX_Button_yes.png);}"

@@ -58,7 +58,7 @@ void bindSlot(QNetworkReply *reply, IpBaseCtrl &ctrl, Slot slot)
 
 int liveReplies(const IpBaseCtrl &ctrl)
 {
-    return ctrl.findChildren<QNetworkReply *>().size();
+    return int(ctrl.findChildren<QNetworkReply *>().size());
 }
 
 bool allReleased(const IpBaseCtrl &ctrl, int timeoutMs = 5000)
@@ -237,7 +237,7 @@ void tst_IpBaseCtrl::commandWireForm()
         bindSlot(reply, ctrl, Slot::GetVersion);
         emit reply->finished();
     }
-    const int before = station->log().size();
+    const auto before = station->log().size();
     const int r = restartRandSequence(1).at(0);
     send(ctrl, op, station->address());
     QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 1, 5000);
@@ -253,7 +253,7 @@ void tst_IpBaseCtrl::randSequence()
 {
     IpBaseCtrl ctrl;
     const QVector<int> expected = restartRandSequence(5);
-    const int before = station->log().size();
+    const auto before = station->log().size();
     // The guard holds the second start-upgrade command back before it draws a number.
     const Op ops[] = {Op::GetVersion, Op::GetConfig, Op::FirmwareUpgrade, Op::FirmwareUpgrade, Op::FwUpgStatus,
                       Op::SetDefaultConfig, Op::DoReboot};
@@ -263,7 +263,7 @@ void tst_IpBaseCtrl::randSequence()
     }
     QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 6, 5000);
     QVector<int> drawn;
-    const QVector<QJsonObject> entries = entriesFrom(*station, before);
+    const QVector<QJsonObject> entries = entriesFrom(*station, int(before));
     for (const QJsonObject &entry : entries) {
         const QUrlQuery query(QUrl(entry.value("target").toString()));
         if (query.hasQueryItem("rand"))
@@ -402,6 +402,12 @@ void tst_IpBaseCtrl::answersOverTheWire_data()
                                "501 Not Implemented", "503 Service Unavailable", "599 Station Busy"}) {
         QTest::newRow(status) << "HTTP/1.1 " + QByteArray(status) + "\r\n" + head + body << true;
     }
+    // A redirect too is the station's answer: it is read, never followed.
+    for (const char *status : {"301 Moved Permanently", "302 Found", "303 See Other", "307 Temporary Redirect",
+                               "308 Permanent Redirect"}) {
+        QTest::newRow(status) << "HTTP/1.1 " + QByteArray(status) + "\r\nLocation: /elsewhere\r\n" + head + body
+                              << true;
+    }
     QTest::newRow("404, chunked") << "HTTP/1.1 404 Not Found\r\nTransfer-Encoding: chunked\r\n\r\n"
                                          + QByteArray::number(body.size(), 16) + "\r\n" + body + "\r\n0\r\n\r\n"
                                   << true;
@@ -424,9 +430,12 @@ void tst_IpBaseCtrl::answersOverTheWire()
     ctrl.requestGetVersion(peer.address());
     QVERIFY2(allReleased(ctrl, 10000), "the reply did not end");
     QVERIFY2(peer.received.startsWith("GET /getJson.json?rand="), peer.received.constData());
+    QVERIFY2(!peer.received.contains("Upgrade") && !peer.received.contains("HTTP2"), "HTTP/1.1 only");
     QCOMPARE(device.size(), shown ? 1 : 0);
-    if (shown)
+    if (shown) {
         QCOMPARE(device.at(0), (QVariantList{"143 20201120 V14.2", "0A:1B:2C:3D:4E:5F"}));
+        QCOMPARE(peer.received.count("GET "), 1);
+    }
 }
 
 void tst_IpBaseCtrl::v11PageReports()
@@ -467,7 +476,7 @@ void tst_IpBaseCtrl::v11PageReports()
         {erasing, report(6, 2, "Erase", "Upgrade done", 0)},
         {done, report(100, 6, "Upgrade Success", "Upgrade done", 3)},
     };
-    const int before = station->log().size();
+    const auto before = station->log().size();
     for (const auto &step : steps) {
         ctrl.requestFirmwareUpgrade(elsewhere, firmwareName); // held back until the success
         feed(step.page);
@@ -560,7 +569,7 @@ void tst_IpBaseCtrl::stationGenerations()
     QVERIFY2(upload.value("complete").toBool(), "the station did not receive the whole body");
 
     progress.clear();
-    int logged = sim.log().size();
+    auto logged = sim.log().size();
     ctrl.requestFwUploadStatus(sim.address());
     QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(sim.log().size(), logged + 1, 5000);
@@ -579,7 +588,7 @@ void tst_IpBaseCtrl::stationGenerations()
     progress.clear();
     logged = sim.log().size();
     for (int poll = 0; poll < 60 && (progress.isEmpty() || progress.last().at(4).toInt() != 3); ++poll) {
-        const int reports = progress.size();
+        const auto reports = progress.size();
         ctrl.requestFwUpgStatus(sim.address());
         QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, 5000);
         QVERIFY2(progress.size() - reports <= 1, "one reply gave several reports");
@@ -595,7 +604,7 @@ void tst_IpBaseCtrl::stationGenerations()
     if (finalReport.at(0).toInt() == 100) { // the controller restarts the older generation
         QTRY_VERIFY_WITH_TIMEOUT(sim.log().constLast().value("target").toString() == "/debug?reboot=1", 5000);
     }
-    const QVector<QJsonObject> polls = entriesFrom(sim, logged);
+    const QVector<QJsonObject> polls = entriesFrom(sim, int(logged));
     for (const QJsonObject &entry : polls) {
         if (entry.value("path").toString() != QLatin1String("/debug"))
             QCOMPARE(entry.value("path").toString(), upgradePath);
@@ -708,7 +717,7 @@ void tst_IpBaseCtrl::uploadNetworkError()
 
     // The upload leaves the address of the other requests alone: the V11 finish
     // reboots the station that the last command went to.
-    const int before = station->log().size();
+    const auto before = station->log().size();
     auto *page = new FakeReply(QByteArray(400, ' ') + "Success: Firmware Installed");
     bindSlot(page, ctrl, Slot::FwUpgStatusV11);
     emit page->finished();
@@ -754,7 +763,7 @@ void tst_IpBaseCtrl::startUpgradeFileName()
     const QString image = writeImage(images, name, 1000);
     QVERIFY2(!image.isEmpty(), "cannot write the image");
     IpBaseCtrl ctrl;
-    int before = station->log().size();
+    auto before = station->log().size();
     ctrl.uploadFirmware(station->address(), image);
     QVERIFY2(allReleased(ctrl), "the upload did not end");
     QTRY_COMPARE_WITH_TIMEOUT(station->log().size(), before + 1, 5000);

@@ -13,7 +13,7 @@ namespace {
 
 int liveReplies(const IpBaseCtrl &ctrl)
 {
-    return ctrl.findChildren<QNetworkReply *>().size();
+    return int(ctrl.findChildren<QNetworkReply *>().size());
 }
 
 QString writeImage(const QTemporaryDir &dir, qint64 size)

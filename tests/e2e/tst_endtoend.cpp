@@ -369,13 +369,13 @@ void tst_EndToEnd::wholeUpdate()
 
     // The upgrade starts once, on the sixth verification tick after the upload.
     QCOMPARE(words.count("start"), 1);
-    const int upload = words.indexOf("upload");
-    const int start = words.indexOf("start");
+    const auto upload = words.indexOf("upload");
+    const auto start = words.indexOf("start");
     const QString verifyWord = generation == QLatin1String("v11") ? "sizepage" : "status";
-    const int verifyPolls = words.mid(upload, start - upload).count(verifyWord);
+    const auto verifyPolls = words.mid(upload, start - upload).count(verifyWord);
     QVERIFY2(start > upload && (verifyPolls == 5 || verifyPolls == 6), qPrintable(listed("requests", words)));
     if (!noReboot) {
-        const int reboot = words.indexOf("reboot");
+        const auto reboot = words.indexOf("reboot");
         QVERIFY2(words.indexOf("version", reboot) < upload, "the rebooted station answered before the upload");
     }
     const QString lastFlashing = generation == QLatin1String("v11") ? "reboot" : "status";

@@ -95,7 +95,7 @@ void tst_StationSimNetwork::discovery()
         QVERIFY2(datagram.startsWith("DECT ULE Discovery Ack:"), "marker missing at offset 0");
         QVERIFY2(datagram.endsWith('\0'), "unit text is not NUL-terminated");
         const QString unit = QString::fromUtf8(datagram.mid(55).constData());
-        const int slash = unit.indexOf(QLatin1Char('/'), 49);
+        const auto slash = unit.indexOf(QLatin1Char('/'), 49);
         QVERIFY2(slash > 49, qPrintable(QStringLiteral("no address at character 49: ") + unit));
         QCOMPARE(unit.left(17) + QLatin1Char(' ') + unit.mid(49, slash - 49), units.at(i));
     }

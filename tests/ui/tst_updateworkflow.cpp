@@ -284,7 +284,7 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     QCOMPARE(closing.text, QStringLiteral("The update is still in progress. Closing the updater now can leave the base "
                                           "station without working firmware.\n\nClose anyway?"));
     QCOMPARE(closing.buttons, (QStringList{"&Yes", "&No"}));
-    const int requestsBefore = sim.log().size();
+    const auto requestsBefore = sim.log().size();
     const QVector<int> draws = restartRandSequence(2000);
 
     auto *bar = driver.find<QProgressBar>("progressBar");
@@ -342,7 +342,7 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     QCOMPARE(driver.state(), 5);
 
     // Five upload-status polls, then the upgrade command and a sixth poll, sent in that order.
-    const int beforeVerify = sim.log().size();
+    const auto beforeVerify = sim.log().size();
     for (int i = 0; i < 5; ++i) {
         QVERIFY(driver.tick());
         QCOMPARE(driver.state(), 5);
@@ -497,7 +497,7 @@ void tst_UpdateWorkflow::failureEndsTheRun()
     const QString image = dir.filePath(QStringLiteral("vmlinuz20210125_v143"));
     QVERIFY(!writeImage(image, 512 * 1024).isEmpty());
     QVERIFY(prepare(sim, driver, image, noReboot));
-    const int before = sim.log().size();
+    const auto before = sim.log().size();
     QSignalSpy reports(driver.controller(), &IpBaseCtrl::progressUpd);
 
     // Each tick is looked at as it leaves the window, before the station answers what it sent.

@@ -2,6 +2,7 @@
 // It presses "Find my Velmora", so it runs only on the updater host of tests/netns-run's private network.
 
 #include "autopilot.h"
+#include "highdpi.h"
 #include "mainwindow.h"
 #include "privatenetwork.h"
 #include "stylesheets.h"
@@ -35,7 +36,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "vmfwupd-autopilot: refusing to search for stations: %s\n", qPrintable(problem));
         return 2;
     }
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    enableHighDpiScaling();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vmfwupd-autopilot"));
 

@@ -30,9 +30,9 @@ struct Catalog
 Span wholeLines(const QString &text, qint64 begin, qint64 end)
 {
     Span span;
-    span.begin = begin > 0 ? text.lastIndexOf(QLatin1Char('\n'), int(begin) - 1) + 1 : 0;
-    const int lineEnd = text.indexOf(QLatin1Char('\n'), int(end));
-    span.end = lineEnd < 0 ? text.size() : lineEnd + 1;
+    span.begin = begin > 0 ? int(text.lastIndexOf(QLatin1Char('\n'), int(begin) - 1)) + 1 : 0;
+    const auto lineEnd = text.indexOf(QLatin1Char('\n'), int(end));
+    span.end = int(lineEnd < 0 ? text.size() : lineEnd + 1);
     return span;
 }
 
@@ -46,7 +46,7 @@ bool parse(const QString &ts, Catalog *catalog, QString *error)
     CatalogKey key;
     while (!reader.atEnd()) {
         reader.readNext();
-        const QStringRef name = reader.name();
+        const auto name = reader.name();
         if (reader.isStartElement()) {
             if (name == QLatin1String("TS")) {
                 catalog->language = reader.attributes().value(QLatin1String("language")).toString();
@@ -64,7 +64,7 @@ bool parse(const QString &ts, Catalog *catalog, QString *error)
         } else if (reader.isEndElement()) {
             if (name == QLatin1String("message")) {
                 catalog->entries.append(
-                    {key, wholeLines(ts, entryStart, reader.characterOffset()), catalog->contexts.size()});
+                    {key, wholeLines(ts, entryStart, reader.characterOffset()), int(catalog->contexts.size())});
             } else if (name == QLatin1String("context")) {
                 catalog->contexts.append(wholeLines(ts, contextStart, reader.characterOffset()));
             }
@@ -114,8 +114,8 @@ QString withoutEntries(const QString &ts, const QSet<CatalogKey> &drop, QString 
     }
     // Cut from the end so that the spans still ahead keep their offsets.
     QString result = ts;
-    int entry = catalog.entries.size() - 1;
-    for (int context = catalog.contexts.size() - 1; context >= 0; --context) {
+    auto entry = catalog.entries.size() - 1;
+    for (auto context = catalog.contexts.size() - 1; context >= 0; --context) {
         const Span span = catalog.contexts.at(context);
         if (kept.at(context) == 0) {
             result.remove(span.begin, span.end - span.begin);

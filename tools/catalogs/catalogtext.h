@@ -19,7 +19,7 @@ struct CatalogKey
     }
 };
 
-inline uint qHash(const CatalogKey &key, uint seed = 0)
+inline size_t qHash(const CatalogKey &key, size_t seed = 0)
 {
     return qHash(key.context, seed) ^ qHash(key.source, seed);
 }

@@ -26,7 +26,7 @@ QString macOfStation(const QString &mac, int index)
     if (index == 0)
         return mac;
     bool ok = false;
-    const int last = mac.rightRef(2).toInt(&ok, 16);
+    const int last = mac.right(2).toInt(&ok, 16);
     return mac.left(15) + QStringLiteral("%1").arg(((ok ? last : 0) + index) & 0xff, 2, 16, QLatin1Char('0')).toUpper();
 }
 
