@@ -167,7 +167,7 @@ void tst_MainWindow::twoStationsSelectTheFirst()
     QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), QStringLiteral("11:11:11:11:11:11"));
 
     // An empty list keeps the items, asks the selected station again and shows no MAC until it answers.
-    const int asked = first.log().size();
+    const auto asked = first.log().size();
     QMetaObject::invokeMethod(&driver.window(), "discoverReady", Qt::DirectConnection,
                               Q_ARG(QVector<QString>, QVector<QString>()));
     QCOMPARE(box->count(), 2);
