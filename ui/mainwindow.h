@@ -75,5 +75,4 @@ private:
     QString lastAddr;
     QString failureText;
     StationWatch watch;
-    int rebootTicks = 0;
 };

@@ -118,7 +118,6 @@ void MainWindow::timerCheck()
             enableControls(false);
             updateRequested = false;
             watch.reset();
-            rebootTicks = 0;
             if (ui->checkBoxNoReboot->isChecked()) {
                 waitCount = 0;
                 baseAvailable = true;
@@ -133,7 +132,6 @@ void MainWindow::timerCheck()
         }
         break;
     case WaitForBase:
-        ++rebootTicks;
         if (waitCount > 0) {
             --waitCount;
             progressUpd((waitTicks - waitCount) * progressPerWaitTick, 0, tr("Wait"), tr("wait for base"), 0);
@@ -143,14 +141,17 @@ void MainWindow::timerCheck()
             qDebug() << "Base Available, upload file";
             checkAvail = true;
             updateState = Uploading;
-        } else if (rebootTicks >= comebackTicks) {
-            failRun(tr("The base station did not come back after its restart."),
-                    tr("Nothing was uploaded, so its firmware is unchanged. Check that the base station has power "
-                       "and that its network cable to the router is plugged in, then search for it again with "
-                       "\"%1\".")
-                        .arg(ui->pushButtonDevSearch->text()));
         } else {
-            checkAvail = true;
+            // Past zero the count goes on down: it tells the ticks since the reboot request.
+            --waitCount;
+            if (waitTicks - waitCount < comebackTicks)
+                checkAvail = true;
+            else
+                failRun(tr("The base station did not come back after its restart."),
+                        tr("Nothing was uploaded, so its firmware is unchanged. Check that the base station has "
+                           "power and that its network cable to the router is plugged in, then search for it again "
+                           "with \"%1\".")
+                            .arg(ui->pushButtonDevSearch->text()));
         }
         break;
     case Uploading:

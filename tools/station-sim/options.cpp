@@ -4,8 +4,8 @@
 #include <QHostAddress>
 
 #include <cmath>
-#include <limits>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
