@@ -20,3 +20,12 @@ QByteArray discoveryPing();
 // decoded as UTF-8. No value when the datagram is not an acknowledgement (the marker occurs nowhere in it);
 // an empty text when it is one of 55 bytes or fewer.
 std::optional<QString> readDiscoveryUnitText(const QByteArray &datagram);
+
+// The two fields a unit text gives by position: the station's MAC address text (characters 0 to 16) and its
+// address (from character 49 up to the first "/" after it, or the whole rest without one).
+QString unitTextMac(const QString &unit);
+QString unitTextAddress(const QString &unit);
+
+// Four decimal numbers 0-255 separated by dots and nothing else: no host name, port or user information, which
+// would send the update elsewhere, and no leading zero, which URL parsing reads as octal ("010" is 8).
+bool isDottedIpv4(const QString &address);

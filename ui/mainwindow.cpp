@@ -2,6 +2,7 @@
 
 #include "clickingbuttonaccessible.h"
 #include "discovery.h"
+#include "discoverydatagram.h"
 #include "ipbasectrl.h"
 #include "stylesheets.h"
 #include "ui_mainwindow.h"
@@ -142,14 +143,20 @@ void MainWindow::discoverReady(QVector<QString> units)
 {
     showDeviceInfo(true);
     QString mac;
-    if (!units.isEmpty()) {
-        ui->comboBoxIp->clear();
-        for (const QString &unit : units) {
-            qDebug() << "unitlist IP=" << unit;
-            mac = unit.left(17);
-            const QString rest = unit.mid(49);
-            ui->comboBoxIp->addItem(rest.left(rest.indexOf(QLatin1Char('/'))));
+    QStringList addresses;
+    for (const QString &unit : units) {
+        qDebug() << "unitlist IP=" << unit;
+        const QString address = unitTextAddress(unit);
+        if (!isDottedIpv4(address)) {
+            qDebug() << "unit skipped, its address is no dotted IPv4 address:" << unit;
+            continue;
         }
+        mac = unitTextMac(unit);
+        addresses << address;
+    }
+    if (!addresses.isEmpty()) {
+        ui->comboBoxIp->clear();
+        ui->comboBoxIp->addItems(addresses);
         ui->comboBoxIp->setCurrentIndex(0);
     }
     baseCtrl->requestGetVersion(ui->comboBoxIp->currentText());

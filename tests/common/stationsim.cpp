@@ -10,6 +10,9 @@
 namespace {
 constexpr int StartTimeoutMs = 5000;
 constexpr int StopTimeoutMs = 3000;
+constexpr int FirstOwnAddress = 10;
+constexpr int LastOwnAddress = 254;
+int nextOwnAddress = FirstOwnAddress;
 
 QString lastValueOf(const QStringList &args, const QString &option)
 {
@@ -47,6 +50,16 @@ StationSim StationSim::onStationHost(QStringList extraArgs)
     return sim;
 }
 
+StationSim StationSim::onOwnLoopbackAddress(QStringList extraArgs)
+{
+    StationSim sim(std::move(extraArgs));
+    if (nextOwnAddress <= LastOwnAddress)
+        sim.ownAddress = QStringLiteral("127.0.0.%1").arg(nextOwnAddress++);
+    else
+        sim.error = QStringLiteral("no loopback address left for another station");
+    return sim;
+}
+
 bool StationSim::fail(const QString &reason)
 {
     error = reason;
@@ -68,6 +81,8 @@ bool StationSim::fail(const QString &reason)
 
 bool StationSim::start()
 {
+    if (!error.isEmpty())
+        return false;
     QString program = QStringLiteral(STATION_SIM_PATH);
     QStringList args;
     host = QStringLiteral("127.0.0.1");
@@ -88,8 +103,14 @@ bool StationSim::start()
         return fail(QStringLiteral("cannot create the log file: ") + logFile->errorString());
     logFile->close();
 
-    args << QStringLiteral("--port") << QStringLiteral("0") << QStringLiteral("--lifetime") << QStringLiteral("60")
-         << QStringLiteral("--log") << logFile->fileName() << extraArgs;
+    if (!ownAddress.isEmpty()) {
+        args << QStringLiteral("--listen") << ownAddress << QStringLiteral("--port") << QStringLiteral("80");
+        host = ownAddress;
+    } else {
+        args << QStringLiteral("--port") << QStringLiteral("0");
+    }
+    args << QStringLiteral("--lifetime") << QStringLiteral("60") << QStringLiteral("--log") << logFile->fileName()
+         << extraArgs;
     const QString listen = lastValueOf(extraArgs, QStringLiteral("--listen"));
     if (!listen.isEmpty())
         host = listen;
@@ -125,14 +146,19 @@ quint16 StationSim::port() const
     return boundPort;
 }
 
+QString StationSim::withPort(const QString &address) const
+{
+    return boundPort == 80 ? address : QStringLiteral("%1:%2").arg(address).arg(boundPort);
+}
+
 QString StationSim::address() const
 {
-    return QStringLiteral("%1:%2").arg(host).arg(boundPort);
+    return withPort(host);
 }
 
 QString StationSim::addressAfterReboot() const
 {
-    return QStringLiteral("%1:%2").arg(comebackHost).arg(boundPort);
+    return withPort(comebackHost);
 }
 
 QVector<QJsonObject> StationSim::log() const

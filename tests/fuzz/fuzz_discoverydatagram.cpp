@@ -3,6 +3,8 @@
 #include "discoverydatagram.h"
 #include "fuzzcheck.h"
 
+#include <QUrl>
+
 #include <algorithm>
 #include <cstring>
 
@@ -46,6 +48,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (plainAscii(bytes))
         FUZZ_CHECK(text.toLatin1() == bytes, "an ASCII unit text is passed on byte for byte");
     FUZZ_CHECK(QString::fromUtf8(text.toUtf8()) == text, "the text survives a round trip through UTF-8");
+
+    // The fields the window reads, and what it lets into a URL.
+    const QString mac = unitTextMac(text);
+    const QString address = unitTextAddress(text);
+    FUZZ_CHECK(mac.size() == qMin(17, int(text.size())) && text.startsWith(mac), "the MAC is the first 17 characters");
+    FUZZ_CHECK(!address.contains(QLatin1Char('/')), "the address ends before the first slash");
+    FUZZ_CHECK(text.size() > 49 ? text.mid(49).startsWith(address) : address.isEmpty(),
+               "the address starts at character 49");
+    if (isDottedIpv4(address)) {
+        FUZZ_CHECK(address.size() <= 15 && address.count(QLatin1Char('.')) == 3, "a dotted address is short");
+        FUZZ_CHECK(QUrl(QStringLiteral("http://") + address + QStringLiteral("/getJson.json")).host() == address,
+                   "a URL reaches exactly the dotted address listed");
+    }
 
     // Whatever follows a NUL after the header is not part of the unit text.
     if (datagram.size() >= discoveryUnitTextOffset) {

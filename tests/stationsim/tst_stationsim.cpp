@@ -40,9 +40,9 @@ QString pageUrl(const StationSim &sim, const QString &page)
     return QStringLiteral("http://%1/%2").arg(sim.address(), page);
 }
 
-QString commandUrl(const StationSim &sim, const QString &json)
+QString commandUrl(const QString &address, const QString &json)
 {
-    return QStringLiteral("http://%1/getJson.json?rand=%2&jsonString=%3").arg(sim.address()).arg(1804289383).arg(json);
+    return QStringLiteral("http://%1/getJson.json?rand=%2&jsonString=%3").arg(address).arg(1804289383).arg(json);
 }
 
 Reply finish(QNetworkReply *reply, int timeoutMs)
@@ -75,7 +75,7 @@ Reply get(QNetworkAccessManager &nam, const QString &url, int timeoutMs = ReplyT
 
 QJsonObject getJson(QNetworkAccessManager &nam, const StationSim &sim, const QString &json)
 {
-    return QJsonDocument::fromJson(get(nam, commandUrl(sim, json)).body).object();
+    return QJsonDocument::fromJson(get(nam, commandUrl(sim.address(), json)).body).object();
 }
 
 QNetworkReply *post(QNetworkAccessManager &nam, const StationSim &sim, const QString &path, const QString &partName)
@@ -542,11 +542,7 @@ void tst_StationSim::reboot()
         QVERIFY2(clock.elapsed() > 300, "the station came back before its reboot time");
         if (back != sim.address())
             QVERIFY2(refused(sim.address()), "the station still listens at its old address");
-        const QJsonObject version =
-            QJsonDocument::fromJson(get(nam, QStringLiteral("http://%1/getJson.json?rand=4&jsonString=%2")
-                                                 .arg(back, VersionCommand))
-                                        .body)
-                .object();
+        const QJsonObject version = QJsonDocument::fromJson(get(nam, commandUrl(back, VersionCommand)).body).object();
         QCOMPARE(version.value(QStringLiteral("sysParamValue")).toString(), QStringLiteral("143 20201120 V14.2"));
         QCOMPARE(version.value(QStringLiteral("macAddr")).toString(), mac);
     } else {
@@ -585,7 +581,7 @@ void tst_StationSim::commandLog()
 
     StationSim sim(args);
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-    const QUrl url(commandUrl(sim, jsonString), QUrl::TolerantMode);
+    const QUrl url(commandUrl(sim.address(), jsonString), QUrl::TolerantMode);
     const Reply reply = get(nam, url.toString());
     QCOMPARE(reply.status, httpStatus);
     QCOMPARE(QJsonDocument::fromJson(reply.body).isObject(), jsonReply);
@@ -614,7 +610,7 @@ void tst_StationSim::pieces()
     StationSim sim({QStringLiteral("--pieces"), QString::number(pieces), QStringLiteral("--piece-ms"),
                     QStringLiteral("60")});
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-    const Reply reply = get(nam, commandUrl(sim, VersionCommand));
+    const Reply reply = get(nam, commandUrl(sim.address(), VersionCommand));
     QCOMPARE(reply.error, QNetworkReply::NoError);
     QCOMPARE(QJsonDocument::fromJson(reply.body).object().value(QStringLiteral("macAddr")).toString(),
              QStringLiteral("0A:1B:2C:3D:4E:5F"));
@@ -672,7 +668,7 @@ void tst_StationSim::silent_neverAnswers()
 {
     StationSim sim({QStringLiteral("--silent")});
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-    const Reply reply = get(nam, commandUrl(sim, VersionCommand), 700);
+    const Reply reply = get(nam, commandUrl(sim.address(), VersionCommand), 700);
     QCOMPARE(reply.error, QNetworkReply::OperationCanceledError);
     QVERIFY2(reply.body.isEmpty(), "a silent station answered");
     QVERIFY2(!lastEntry(sim, QStringLiteral("/getJson.json")).isEmpty(), "the silent station did not log the request");

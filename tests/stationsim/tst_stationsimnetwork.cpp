@@ -131,8 +131,8 @@ void tst_StationSimNetwork::answersOnItsOwnHost()
     QUdpSocket updater;
     QVERIFY2(updater.bind(QHostAddress::AnyIPv4, 23456, QAbstractSocket::ShareAddress),
              qPrintable(updater.errorString()));
-    StationSim sim = StationSim::onStationHost(args << QStringLiteral("--discovery") << QStringLiteral("--reboot-seconds")
-                                                    << QStringLiteral("1"));
+    StationSim sim = StationSim::onStationHost(args << QStringLiteral("--discovery")
+                                                    << QStringLiteral("--reboot-seconds") << QStringLiteral("1"));
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     QCOMPARE(sim.address(), QStringLiteral("%1:%2").arg(stationIp).arg(sim.port()));
 

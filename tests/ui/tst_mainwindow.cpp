@@ -11,7 +11,7 @@
 #include <QtTest>
 
 // What a user sees of the window outside an update: the station found and shown, the language switch, debug
-// mode, the message boxes. Stations are station-sim processes on loopback.
+// mode, the message boxes. Stations are station-sim processes on port 80 of loopback addresses of their own.
 class tst_MainWindow : public QObject
 {
     Q_OBJECT
@@ -124,7 +124,7 @@ void tst_MainWindow::discoveryShowsTheStation()
     QFETCH(bool, upToDate);
     QFETCH(QString, shownMac);
 
-    StationSim sim(simArgs << "--mac" << "12:34:56:78:9A:BC");
+    StationSim sim = StationSim::onOwnLoopbackAddress(simArgs << "--mac" << "12:34:56:78:9A:BC");
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     WindowDriver driver;
     driver.discover(sim.address(), QStringLiteral("AA:BB:CC:DD:EE:FF"));
@@ -149,17 +149,18 @@ void tst_MainWindow::discoveryShowsTheStation()
 
 void tst_MainWindow::twoStationsSelectTheFirst()
 {
-    StationSim first({"--mac", "11:11:11:11:11:11", "--version", "143 20201120 V14.2"});
+    StationSim first =
+        StationSim::onOwnLoopbackAddress({"--mac", "11:11:11:11:11:11", "--version", "143 20201120 V14.2"});
     QVERIFY2(first.start(), qPrintable(first.errorString()));
     WindowDriver driver;
     const QVector<QString> units{WindowDriver::unitText("AA:AA:AA:AA:AA:AA", first.address()),
-                                 WindowDriver::unitText("BB:BB:BB:BB:BB:BB", QStringLiteral("127.0.0.1:9"))};
+                                 WindowDriver::unitText("BB:BB:BB:BB:BB:BB", QStringLiteral("127.0.0.9"))};
     QMetaObject::invokeMethod(&driver.window(), "discoverReady", Qt::DirectConnection,
                               Q_ARG(QVector<QString>, units));
 
     auto *box = driver.find<QComboBox>("comboBoxIp");
     QCOMPARE(box->count(), 2);
-    QCOMPARE(box->itemText(1), QStringLiteral("127.0.0.1:9"));
+    QCOMPARE(box->itemText(1), QStringLiteral("127.0.0.9"));
     QCOMPARE(box->currentIndex(), 0);
     // Until the selected station answers, the MAC shown is the last one listed.
     QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), QStringLiteral("BB:BB:BB:BB:BB:BB"));
@@ -173,40 +174,60 @@ void tst_MainWindow::twoStationsSelectTheFirst()
     QCOMPARE(box->count(), 2);
     QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), QString());
     QTRY_COMPARE_WITH_TIMEOUT(first.log().size(), asked + 1, 5000);
+    // So does a list with nothing the window may list.
+    QMetaObject::invokeMethod(&driver.window(), "discoverReady", Qt::DirectConnection,
+                              Q_ARG(QVector<QString>, QVector<QString>{WindowDriver::unitText("CC", "evil.invalid")}));
+    QCOMPARE(box->count(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(first.log().size(), asked + 2, 5000);
 
     // Every entry given is listed, a repeated one too.
     QMetaObject::invokeMethod(&driver.window(), "discoverReady", Qt::DirectConnection,
                               Q_ARG(QVector<QString>, (QVector<QString>{units.at(1), units.at(1)})));
     QCOMPARE(box->count(), 2);
-    QCOMPARE(box->currentText(), QStringLiteral("127.0.0.1:9"));
+    QCOMPARE(box->currentText(), QStringLiteral("127.0.0.9"));
 }
 
 void tst_MainWindow::unitTextAddressForms_data()
 {
-    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QStringList>("units");
+    // The address listed and the MAC shown; both empty when nothing is listed.
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("mac");
 
     const QString mac = QStringLiteral("0A:1B:2C:3D:4E:5F");
-    QTest::newRow("address ended by slash") << WindowDriver::unitText(mac, "127.0.0.1:1") << "127.0.0.1:1" << mac;
-    QTest::newRow("no slash: whole rest") << mac + QString(32, QLatin1Char('x')) + "127.0.0.1:2" << "127.0.0.1:2"
-                                          << mac;
-    QTest::newRow("slash before character 49") << mac + "/" + QString(31, QLatin1Char('x')) + "127.0.0.1:3/x"
-                                               << "127.0.0.1:3" << mac;
-    QTest::newRow("49 characters: empty address") << mac + QString(32, QLatin1Char('x')) << "" << mac;
-    QTest::newRow("short text") << QStringLiteral("0A:1B") << "" << "0A:1B";
+    const auto one = [&](const char *name, const QString &unit, const QString &address) {
+        QTest::newRow(name) << QStringList{unit} << address << (address.isEmpty() ? QString() : mac);
+    };
+    one("address ended by slash", WindowDriver::unitText(mac, "127.0.0.1"), "127.0.0.1");
+    one("no slash: whole rest", mac + QString(32, QLatin1Char('x')) + "127.0.0.2", "127.0.0.2");
+    one("slash before character 49", mac + "/" + QString(31, QLatin1Char('x')) + "127.0.0.3/x", "127.0.0.3");
+    // A device that answers with anything but a dotted address where the address belongs would steer the update.
+    one("49 characters: no address, not listed", mac + QString(32, QLatin1Char('x')), "");
+    one("short text, not listed", "0A:1B", "");
+    one("address with a port, not listed", WindowDriver::unitText(mac, "127.0.0.1:1"), "");
+    one("host name, not listed", WindowDriver::unitText(mac, "evil.invalid"), "");
+    one("user information, not listed", WindowDriver::unitText(mac, "user@1.2.3.4"), "");
+    QTest::newRow("station listed beside a rejected entry, whose MAC is not shown")
+        << QStringList{WindowDriver::unitText(mac, "192.0.2.7"), WindowDriver::unitText("BB", "evil.invalid:8080")}
+        << "192.0.2.7" << mac;
 }
 
 void tst_MainWindow::unitTextAddressForms()
 {
-    QFETCH(QString, unit);
+    QFETCH(QStringList, units);
     QFETCH(QString, address);
     QFETCH(QString, mac);
     WindowDriver driver;
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^unitlist IP="));
+    for (int i = 0; i < units.size(); ++i)
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^unitlist IP="));
+    // Every entry but the one listed is skipped with a line that says so.
+    for (int i = address.isEmpty() ? 0 : 1; i < units.size(); ++i)
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^unit skipped"));
     QMetaObject::invokeMethod(&driver.window(), "discoverReady", Qt::DirectConnection,
-                              Q_ARG(QVector<QString>, QVector<QString>{unit}));
-    QCOMPARE(driver.find<QComboBox>("comboBoxIp")->currentText(), address);
+                              Q_ARG(QVector<QString>, QVector<QString>(units.cbegin(), units.cend())));
+    auto *box = driver.find<QComboBox>("comboBoxIp");
+    QCOMPARE(box->count(), address.isEmpty() ? 0 : 1);
+    QCOMPARE(box->currentText(), address);
     QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), mac);
     QVERIFY(driver.settle());
 }
@@ -214,7 +235,7 @@ void tst_MainWindow::unitTextAddressForms()
 void tst_MainWindow::networkTextsAreShownAsPlainText()
 {
     const QString markup = QStringLiteral("<b>V14.2</b><img src=\"x\">");
-    StationSim sim({"--version", markup});
+    StationSim sim = StationSim::onOwnLoopbackAddress({"--version", markup});
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     WindowDriver driver;
     driver.discover(sim.address());
@@ -226,7 +247,7 @@ void tst_MainWindow::networkTextsAreShownAsPlainText()
 
 void tst_MainWindow::braceletConfirmationShowsUpdateControls()
 {
-    StationSim sim;
+    StationSim sim = StationSim::onOwnLoopbackAddress();
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     WindowDriver driver;
     driver.discover(sim.address());
@@ -270,7 +291,7 @@ void tst_MainWindow::updateRefusedWithoutStation()
 
 void tst_MainWindow::updateRefusedWithoutFirmwareFile()
 {
-    StationSim sim;
+    StationSim sim = StationSim::onOwnLoopbackAddress();
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     WindowDriver driver;
     driver.clickOwl(debugClicksNeeded);
@@ -292,7 +313,7 @@ void tst_MainWindow::updateRefusedWithoutFirmwareFile()
 
 void tst_MainWindow::languageSwitch()
 {
-    StationSim sim;
+    StationSim sim = StationSim::onOwnLoopbackAddress();
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     WindowDriver driver;
     driver.discover(sim.address());

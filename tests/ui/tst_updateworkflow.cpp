@@ -128,17 +128,18 @@ QString writeImage(const QString &path, int size)
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
 
-bool listening(quint16 port)
+bool listening(const QString &address)
 {
+    const QUrl url(QStringLiteral("http://") + address);
     QTcpSocket probe;
-    probe.connectToHost(QHostAddress::LocalHost, port);
+    probe.connectToHost(url.host(), quint16(url.port(80)));
     return probe.waitForConnected(200);
 }
 
 // A rebooting station refuses connections for a while; the window just keeps asking each tick.
-bool waitUntilListening(quint16 port)
+bool waitUntilListening(const QString &address)
 {
-    return QTest::qWaitFor([port] { return listening(port); }, 15000);
+    return QTest::qWaitFor([address] { return listening(address); }, 15000);
 }
 
 int stepShown(WindowDriver &driver)
@@ -170,9 +171,9 @@ const QString powerWarning = QStringLiteral("Upgrade in Progress. Do not power o
 
 StationSim stationFor(const Run &run)
 {
-    return StationSim(QStringList{"--generation", run.generation, "--advance-per-poll", "--reboot-seconds", "1",
-                                  "--new-version", run.newVersion}
-                      + run.simArgs);
+    return StationSim::onOwnLoopbackAddress(QStringList{"--generation", run.generation, "--advance-per-poll",
+                                                        "--reboot-seconds", "1", "--new-version", run.newVersion}
+                                            + run.simArgs);
 }
 
 } // namespace
@@ -317,7 +318,7 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
         // After the countdown every tick asks for the version until the rebooted station answers.
         QSignalSpy answers(driver.controller(), &IpBaseCtrl::deviceStat);
         for (int i = 0; i < 10 && answers.isEmpty(); ++i) {
-            QVERIFY2(waitUntilListening(sim.port()), "the station came back after its reboot");
+            QVERIFY2(waitUntilListening(sim.address()), "the station came back after its reboot");
             QVERIFY(driver.tick());
             QCOMPARE(driver.state(), 1);
             QCOMPARE(driver.requestFlags(),
@@ -380,7 +381,7 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
         shownOnce = shownOnce || status->text() == run.shownOnce;
         // A station away for a restart is asked again only a little later, as by the window's timer; it may still be
         // away then.
-        static_cast<void>(QTest::qWaitFor([&] { return listening(sim.port()); }, 300));
+        static_cast<void>(QTest::qWaitFor([&] { return listening(sim.address()); }, 300));
         // Texts without a step marker show as step 2 whenever they come.
         const int step = stepShown(driver);
         if (step == 2)
@@ -417,7 +418,7 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     // Back in Idle the window asks until the restarted station answers with its new version.
     auto *version = driver.find<QLabel>("labelDeviceStatus");
     for (int i = 0; i < 10 && (i == 0 || version->text().isEmpty()); ++i) {
-        QVERIFY2(waitUntilListening(sim.port()), "the station came back with its new firmware");
+        QVERIFY2(waitUntilListening(sim.address()), "the station came back with its new firmware");
         QVERIFY(driver.tick());
     }
     QCOMPARE(version->text(), run.shownVersion);
@@ -490,7 +491,8 @@ void tst_UpdateWorkflow::failureEndsTheRun()
     QFETCH(QString, advice);
     QFETCH(bool, startSent);
 
-    StationSim sim(QStringList{"--advance-per-poll", "--reboot-seconds", "1"} + simArgs);
+    StationSim sim =
+        StationSim::onOwnLoopbackAddress(QStringList{"--advance-per-poll", "--reboot-seconds", "1"} + simArgs);
     WindowDriver driver;
     QTest::mouseClick(driver.find<QPushButton>(language == "NL" ? "pushButtonNL" : "pushButtonEN"), Qt::LeftButton);
     QTemporaryDir dir;

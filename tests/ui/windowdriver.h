@@ -39,7 +39,7 @@ public:
     QString statusBarText() const;
 
     void clickOwl(int times);
-    // Offers the window a station found by discovery at this address ("127.0.0.1:PORT").
+    // Offers the window a station found by discovery at this address (a dotted one: the window lists no other).
     void discover(const QString &address, const QString &mac = QStringLiteral("0A:1B:2C:3D:4E:5F"));
 
     struct MessageBoxSeen {
