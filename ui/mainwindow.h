@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rundetails.h"
 #include "stationwatch.h"
 
 #include <QMainWindow>
@@ -44,16 +45,25 @@ private slots:
     void deviceStat(QString msg, QString mac);
     void enableCustom();
     void switchLang(int id);
+    void requestDone(QString request, QString error);
 
 private:
+    // The image this updater delivers, expected beside the program.
+    static constexpr char deliveredImage[] = "vmlinuz20210125_v143";
+
     void showDeviceInfo(bool visible);
     void showModuleCheck(bool visible);
     void enableControls(bool enable);
     void startUpload();
     void finishUpdate();
-    void abortRun();
+    void beginRun(const QString &addr, const QString &file);
+    void enterState(int state);
+    void confirmUpdate(const QString &version);
+    // Every end of a run; `reason` goes into the run's details.
+    void endRun(const QString &reason);
+    void abortRun(const QString &reason);
     // Ends a run that the station did not end: the controls come back and a box says what happened.
-    void failRun(const QString &what, const QString &advice);
+    void failRun(const QString &what, const QString &advice, const QString &reason);
     bool runInProgress() const;
 
     Ui::MainWindow *ui;
@@ -75,4 +85,9 @@ private:
     QString lastAddr;
     QString failureText;
     StationWatch watch;
+    RunDetails details;
+    // Ticks since the station reported that it finished flashing.
+    int restartTicks = 0;
+    // Whether the image brings the version this updater delivers.
+    bool versionForeseen = true;
 };
