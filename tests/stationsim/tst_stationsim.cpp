@@ -378,6 +378,18 @@ void tst_StationSim::flashingWalk_data()
     QTest::newRow("older generation, JSON status, per poll")
         << QStringList{QStringLiteral("--generation"), QStringLiteral("v11"), QStringLiteral("--advance-per-poll")}
         << false << QStringList(jsonSteps.mid(0, 4) << QStringLiteral("Success"));
+    // A station that goes down answers no poll from then on; "" stands for a poll without an answer.
+    QTest::newRow("current, per poll, down as step 3 begins")
+        << QStringList{QStringLiteral("--advance-per-poll"), QStringLiteral("--down-at-step"), QStringLiteral("3")}
+        << false << QStringList(jsonSteps.mid(0, 2) << QString());
+    QTest::newRow("current, by the clock, down as step 2 begins")
+        << QStringList{QStringLiteral("--time-scale"), QStringLiteral("0.05"), QStringLiteral("--down-at-step"),
+                       QStringLiteral("2")}
+        << false << QStringList{jsonSteps.at(0), QString()};
+    QTest::newRow("older generation, per poll, down as step 1 begins")
+        << QStringList{QStringLiteral("--generation"), QStringLiteral("v11"), QStringLiteral("--advance-per-poll"),
+                       QStringLiteral("--down-at-step"), QStringLiteral("1")}
+        << true << QStringList{QString()};
 }
 
 void tst_StationSim::flashingWalk()
@@ -403,7 +415,7 @@ void tst_StationSim::flashingWalk()
         QString phase;
         if (pages) {
             const QByteArray page = get(nam, pageUrl(sim, QStringLiteral("firmwareupg?rand=9"))).body;
-            phase = pagePhase(page);
+            phase = page.isEmpty() ? QString() : pagePhase(page);
             if (phase == QLatin1String("installed"))
                 QVERIFY2(page.indexOf(SuccessPhrase.toLatin1()) > 388, "success phrase within the first 388 bytes");
         } else {
@@ -431,6 +443,12 @@ void tst_StationSim::flashingWalk()
         }
     }
 
+    if (args.contains(QStringLiteral("--down-at-step"))) {
+        QTRY_VERIFY2_WITH_TIMEOUT(refused(sim.port()), "the station did not go down", ReplyTimeoutMs);
+        for (clock.restart(); clock.elapsed() < 2000;)
+            QVERIFY2(refused(sim.port()), "a station gone down listened again");
+        return;
+    }
     // The current generation restarts by itself; the older one waits for the updater.
     if (older) {
         for (clock.restart(); clock.elapsed() < 500;)
@@ -456,6 +474,13 @@ void tst_StationSim::upgradeStart_data()
                                     << true << QStringLiteral("ERROR") << QStringLiteral("Idle");
     QTest::newRow("crc error") << QStringList{QStringLiteral("--crc-error"), QStringLiteral("--advance-per-poll")}
                                << true << QStringLiteral("OK") << QStringLiteral("CRC error in file");
+    QTest::newRow("never starts") << QStringList{QStringLiteral("--never-start"), QStringLiteral("--advance-per-poll")}
+                                  << true << QStringLiteral("OK")
+                                  << QStringLiteral("Verification Success. New Firmware Available");
+    QTest::newRow("older generation never starts")
+        << QStringList{QStringLiteral("--generation"), QStringLiteral("v11"), QStringLiteral("--never-start"),
+                       QStringLiteral("--advance-per-poll")}
+        << true << QStringLiteral("OK") << QStringLiteral("Verification Success. New Firmware Available");
 }
 
 void tst_StationSim::upgradeStart()
@@ -471,8 +496,12 @@ void tst_StationSim::upgradeStart()
         upload(nam, sim, writeFile(dir, QStringLiteral("fw.bin"), randomBytes(2048)), QStringLiteral("fw.bin"));
     QCOMPARE(getJson(nam, sim, startCommand(QStringLiteral("fw.bin"))).value(QStringLiteral("result")).toString(),
              result);
-    for (int poll = 0; poll < 3; ++poll)
+    for (int poll = 0; poll < 3; ++poll) {
         QCOMPARE(getJson(nam, sim, StatusCommand).value(QStringLiteral("paramStatus")).toString(), status);
+        if (args.contains(QStringLiteral("v11")))
+            QCOMPARE(pagePhase(get(nam, pageUrl(sim, QStringLiteral("firmwareupg?rand=9"))).body),
+                     QStringLiteral("idle"));
+    }
 }
 
 void tst_StationSim::reboot_data()

@@ -25,6 +25,8 @@ constexpr const char *HtmlType = "text/html";
 // Set by a handler whose answer announces a restart; the logger, which the server
 // calls once the answer is on the wire, then hands the reboot to the supervisor.
 thread_local bool rebootAfterResponse = false;
+// Set by the handler of the start-upgrade command; the station's clock may take it down only once that is out.
+thread_local bool startAfterResponse = false;
 // Set by a handler whose answer gets a log entry of its own once it is on the wire.
 thread_local QJsonObject logAfterResponse;
 
@@ -128,7 +130,12 @@ void HttpFront::addRoutes(httplib::Server &srv)
     srv.set_pre_routing_handler([this](const Request &req, Response &) {
         // A worker serves many requests; a flag left from an answer that never got out must not fire later.
         rebootAfterResponse = false;
+        startAfterResponse = false;
         logAfterResponse = QJsonObject();
+        if (station.isDown()) {
+            goneDown(req);
+            return Server::HandlerResponse::Handled;
+        }
         // Going down for a restart, the station still takes connections but answers nothing but an upload.
         if (!options.silent && (req.method == "POST" || !restartBegun()))
             return Server::HandlerResponse::Unhandled;
@@ -143,6 +150,10 @@ void HttpFront::addRoutes(httplib::Server &srv)
         if (rebootAfterResponse) {
             rebootAfterResponse = false;
             station.requestReboot();
+        }
+        if (startAfterResponse) {
+            startAfterResponse = false;
+            station.startAnswered();
         }
     });
     srv.Get("/getJson.json", [this](const Request &req, Response &res) { handleCommand(req, res); });
@@ -222,9 +233,14 @@ void HttpFront::handleCommand(const httplib::Request &req, httplib::Response &re
         if (paramId == 25) {
             const QString name = command.value(QStringLiteral("paramValue")).toString();
             body = StationPages::upgradeStart(name, station.startUpgrade(name));
+            startAfterResponse = true;
         } else if (paramId == 26) {
             bool reboot = false;
             body = StationPages::upgradeStatus(station.poll(reboot));
+            if (station.isDown()) {
+                goneDown(req);
+                return;
+            }
             rebootAfterResponse = reboot;
         } else {
             status = 400;
@@ -270,6 +286,10 @@ void HttpFront::handleUpgradePage(const httplib::Request &req, httplib::Response
     }
     bool reboot = false; // the older generation waits for the updater's reboot request
     const FlashStatus status = station.poll(reboot);
+    if (station.isDown()) {
+        goneDown(req);
+        return;
+    }
     log.write(logEntry(req));
     send(res, statusFor(req, 200), StationPages::upgradePage(status), HtmlType);
 }
@@ -360,6 +380,12 @@ void HttpFront::handleOther(const httplib::Request &req, httplib::Response &res)
 {
     log.write(logEntry(req));
     send(res, statusFor(req, 404), StationPages::notFoundPage(), HtmlType);
+}
+
+void HttpFront::goneDown(const httplib::Request &req)
+{
+    log.write(logEntry(req));
+    cutConnections(req.local_port, req.remote_port);
 }
 
 void HttpFront::holdSilently(const httplib::Request &req)

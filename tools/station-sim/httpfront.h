@@ -50,6 +50,8 @@ private:
     void handleUpload(const httplib::Request &req, httplib::Response &res, const httplib::ContentReader &reader);
     void handleOther(const httplib::Request &req, httplib::Response &res);
     void holdSilently(const httplib::Request &req);
+    // The station went down for good: the request is logged and its connection cut unanswered.
+    void goneDown(const httplib::Request &req);
     bool restartBegun();
     // Waits until the deadline, or without one until the server stops (or, for an upload, a restart begins);
     // false when that came first.

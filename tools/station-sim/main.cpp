@@ -73,7 +73,16 @@ int main(int argc, char *argv[])
     std::fflush(stdout);
     front.start();
 
-    while (station.waitForRebootRequest(end)) {
+    for (;;) {
+        const Station::Event event = station.waitForEvent(end);
+        if (event == Station::LifetimeOver)
+            break;
+        if (event == Station::WentDown) {
+            front.stop();
+            discovery.stop();
+            std::this_thread::sleep_until(end);
+            break;
+        }
         // An upload it held unanswered is closed first; whoever sees that can still reach the station a moment.
         if (front.restartBegins())
             std::this_thread::sleep_for(RestartGrace);

@@ -125,6 +125,14 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
     const auto stallAtStep = add(QStringLiteral("stall-at-step"),
                                  QStringLiteral("Fault: the flashing never gets past step N (1-4)."),
                                  QStringLiteral("N"));
+    const auto downAtStep = add(QStringLiteral("down-at-step"),
+                                QStringLiteral("Fault: the station goes down for good as flashing step N (1-4) "
+                                               "begins: that poll is not answered, the port closes and discovery "
+                                               "falls silent."),
+                                QStringLiteral("N"));
+    const auto neverStart = add(QStringLiteral("never-start"),
+                                QStringLiteral("Fault: answer the start-upgrade command as usual but never begin to "
+                                               "flash; the status stays what it was before the start."));
     const auto restartUnannounced = add(
         QStringLiteral("restart-unannounced"),
         QStringLiteral("The current generation restarts straight from \"Verify Write (4/5)\": no poll sees "
@@ -247,6 +255,9 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
         return bad(errorOnceAtStep);
     if (!intOpt(stallAtStep, 1, 4, o.stallAtStep))
         return bad(stallAtStep);
+    if (!intOpt(downAtStep, 1, 4, o.downAtStep))
+        return bad(downAtStep);
+    o.neverStart = p.isSet(neverStart);
     o.restartUnannounced = p.isSet(restartUnannounced);
     o.silent = p.isSet(silent);
     if (!intOpt(status, 200, 599, o.status) || (o.status != 0 && !isBodyStatus(o.status)))

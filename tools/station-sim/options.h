@@ -35,11 +35,13 @@ struct Options {
     int errorAtStep = 0;
     int errorOnceAtStep = 0;
     int stallAtStep = 0;
+    int downAtStep = 0;
 
     bool v11 = false;
     bool advancePerPoll = false;
     bool wrongSize = false;
     bool noComeback = false;
+    bool neverStart = false;
     bool notJson = false;
     bool crcError = false;
     bool crcErrorOnUpload = false;

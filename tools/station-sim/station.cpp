@@ -56,12 +56,24 @@ bool Station::startUpgrade(const QString &fileName)
     std::lock_guard<std::mutex> lock(mutex);
     if (upgrading || !haveUpload || !upload.complete || options.crcErrorOnUpload)
         return false;
+    if (options.neverStart)
+        return true;
     upgrading = true;
+    startIsOut = false;
     upgradeName = fileName;
     upgradeStart = Clock::now();
     notches = 0;
     errorShown = false;
     return true;
+}
+
+void Station::startAnswered()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        startIsOut = upgrading;
+    }
+    supervisorWanted.notify_all();
 }
 
 QString Station::upgradeFileName() const
@@ -118,12 +130,40 @@ void Station::flashingAt(Clock::time_point now, FlashStatus &s) const
     s.percent = 100;
 }
 
-FlashStatus Station::poll(bool &reportsReboot)
+bool Station::downAt(const FlashStatus &s) const
+{
+    return options.downAtStep > 0 && s.phase == FlashStatus::Step && s.step >= options.downAtStep - 1;
+}
+
+std::optional<Station::Clock::time_point> Station::downMoment() const
+{
+    if (options.downAtStep == 0 || options.advancePerPoll || !upgrading || !startIsOut)
+        return std::nullopt;
+    double offset = 0.0;
+    for (int step = 0; step < options.downAtStep - 1; ++step)
+        offset += StepSeconds[size_t(step)] * options.timeScale;
+    return upgradeStart + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(offset));
+}
+
+bool Station::isDown() const
 {
     std::lock_guard<std::mutex> lock(mutex);
+    return down;
+}
+
+FlashStatus Station::poll(bool &reportsReboot)
+{
+    std::unique_lock<std::mutex> lock(mutex);
     if (upgrading && options.advancePerPoll && !options.crcError)
         notches = std::min(notches + 1, FlashSteps * NotchesPerStep + 1);
     FlashStatus s = statusAt(Clock::now());
+    if (down || downAt(s)) {
+        down = true;
+        reportsReboot = false;
+        lock.unlock();
+        supervisorWanted.notify_all();
+        return s;
+    }
     reportsReboot = s.phase == FlashStatus::Step && s.step == FlashSteps && !s.olderGeneration;
     if (reportsReboot && options.restartUnannounced) {
         // Restarts after this answer, which still shows the last step.
@@ -157,13 +197,26 @@ void Station::requestReboot()
         const FlashStatus s = statusAt(Clock::now());
         flashedBeforeReboot = s.phase == FlashStatus::Step && s.step == FlashSteps;
     }
-    rebootWanted.notify_all();
+    supervisorWanted.notify_all();
 }
 
-bool Station::waitForRebootRequest(Clock::time_point until)
+Station::Event Station::waitForEvent(Clock::time_point until)
 {
     std::unique_lock<std::mutex> lock(mutex);
-    return rebootWanted.wait_until(lock, until, [this] { return rebootRequested; });
+    for (;;) {
+        if (rebootRequested)
+            return RebootWanted;
+        const Clock::time_point now = Clock::now();
+        if (!down && downMoment() && now >= *downMoment())
+            down = downAt(statusAt(now));
+        if (down)
+            return WentDown;
+        if (now >= until)
+            return LifetimeOver;
+        // A moment passed without taking the station down (a stall or an error came first) wakes it no more.
+        const auto moment = downMoment();
+        supervisorWanted.wait_until(lock, moment && *moment > now ? std::min(until, *moment) : until);
+    }
 }
 
 void Station::rebooted()

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
 // What the station received by its last upload.
 struct UploadedFile {
@@ -47,16 +48,21 @@ public:
 
     // paramId 25; false when nothing complete was uploaded or an upgrade already runs.
     bool startUpgrade(const QString &fileName);
+    // The answer to a started upgrade is on the wire: from now on the clock may take the station down.
+    void startAnswered();
     QString upgradeFileName() const;
     // One upgrade-status poll: paramId 26 or the older generation's status page.
     // reportsReboot is set when the answer tells the client the station now restarts
     // (only the current generation restarts by itself).
     FlashStatus poll(bool &reportsReboot);
+    // Gone down for good (--down-at-step): nothing is answered any more.
+    bool isDown() const;
 
-    // Reboots are carried out by the supervisor: it waits for a request, takes the
-    // station off the network and calls rebooted() when it is back.
+    // Reboots and the end are carried out by the supervisor: it waits for a request or for the station to go
+    // down, takes the station off the network and, after a reboot, calls rebooted() when it is back.
+    enum Event { RebootWanted, WentDown, LifetimeOver };
     void requestReboot();
-    bool waitForRebootRequest(Clock::time_point until);
+    Event waitForEvent(Clock::time_point until);
     void rebooted();
 
     static QString stepText(int step, bool olderGeneration);
@@ -65,11 +71,16 @@ private:
     FlashStatus statusAt(Clock::time_point now) const;
     // Step and percentage of a running upgrade, by the clock or by the polls so far.
     void flashingAt(Clock::time_point now, FlashStatus &s) const;
+    bool downAt(const FlashStatus &s) const;
+    // When the flashing step that takes the station down begins by the clock.
+    std::optional<Clock::time_point> downMoment() const;
 
     const Options &options;
     mutable std::mutex mutex;
-    std::condition_variable rebootWanted;
+    std::condition_variable supervisorWanted;
     bool rebootRequested = false;
+    bool down = false;
+    bool startIsOut = false;
     bool flashedBeforeReboot = false;
     QString currentVersion;
     UploadedFile upload;
