@@ -58,6 +58,8 @@ private:
     void finishUpdate();
     void beginRun(const QString &addr, const QString &file);
     void enterState(int state);
+    // Ends an upgrade whose station has gone silent, or answers without ever starting to flash.
+    void checkUpgradeLimits();
     void confirmUpdate(const QString &version);
     // Every end of a run; `reason` goes into the run's details.
     void endRun(const QString &reason);

@@ -131,6 +131,11 @@ void MainWindow::timerCheck()
         ui->statusBar->showMessage(failureText);
     }
 
+    // Before the state's own work, so that a run that ends here goes on in Idle within the same tick, as after an
+    // error report.
+    if (updateState == Upgrading && !upgradeDone)
+        checkUpgradeLimits();
+
     switch (updateState) {
     case Idle:
         if (!baseAvailable)
@@ -195,34 +200,12 @@ void MainWindow::timerCheck()
         }
         break;
     case Upgrading:
+        checkUpg = true;
         if (upgradeDone) {
-            checkUpg = true;
             waitCount = waitTicks;
             upgradeDone = false;
             restartTicks = 1;
             enterState(WaitForRestart);
-            break;
-        }
-        switch (watch.tick()) {
-        case StationWatch::Silent:
-            failRun(tr("The base station stopped answering during the update."),
-                    tr("It may still be busy with the update, so leave it switched on. In ten minutes, search for it "
-                       "again with \"%1\". If it does not show up, check that its network cable to the router is "
-                       "plugged in and search once more; if it still does not show up, contact the helpdesk (see "
-                       "Info).")
-                        .arg(ui->pushButtonDevSearch->text()),
-                    QStringLiteral("no answer to any request for %1 ticks after the start of the upgrade")
-                        .arg(RunLimits::silentUpgradeTicks));
-            break;
-        case StationWatch::NeverStarted:
-            failRun(tr("The base station did not start the upgrade."),
-                    tr("Its firmware is unchanged. Keep the base station switched on and try the update again."),
-                    QStringLiteral("no flashing step reported within %1 ticks of the start of the upgrade")
-                        .arg(RunLimits::upgradeStartTicks));
-            break;
-        default:
-            checkUpg = true;
-            break;
         }
         break;
     case WaitForRestart:
@@ -265,6 +248,30 @@ void MainWindow::timerCheck()
         baseCtrl->requestFwUpgStatus(addr);
     if (checkAvail)
         baseCtrl->requestGetVersion(addr);
+}
+
+void MainWindow::checkUpgradeLimits()
+{
+    switch (watch.tick()) {
+    case StationWatch::Silent:
+        failRun(tr("The base station stopped answering during the update."),
+                tr("It may still be busy with the update, so leave it switched on. In ten minutes, search for it "
+                   "again with \"%1\". If it does not show up, check that its network cable to the router is "
+                   "plugged in and search once more; if it still does not show up, contact the helpdesk (see "
+                   "Info).")
+                    .arg(ui->pushButtonDevSearch->text()),
+                QStringLiteral("no answer to any request for %1 ticks after the start of the upgrade")
+                    .arg(RunLimits::silentUpgradeTicks));
+        break;
+    case StationWatch::NeverStarted:
+        failRun(tr("The base station did not start the upgrade."),
+                tr("Its firmware is unchanged. Keep the base station switched on and try the update again."),
+                QStringLiteral("no flashing step reported within %1 ticks of the start of the upgrade")
+                    .arg(RunLimits::upgradeStartTicks));
+        break;
+    default:
+        break;
+    }
 }
 
 void MainWindow::progressUpd(int p, int q, QString src, QString msg, int stat)
