@@ -93,6 +93,9 @@ bool StationSim::start()
     const QString listen = lastValueOf(extraArgs, QStringLiteral("--listen"));
     if (!listen.isEmpty())
         host = listen;
+    comebackHost = lastValueOf(extraArgs, QStringLiteral("--comeback-at"));
+    if (comebackHost.isEmpty())
+        comebackHost = host;
 
     process = std::make_unique<QProcess>();
     process->setProgram(program);
@@ -125,6 +128,11 @@ quint16 StationSim::port() const
 QString StationSim::address() const
 {
     return QStringLiteral("%1:%2").arg(host).arg(boundPort);
+}
+
+QString StationSim::addressAfterReboot() const
+{
+    return QStringLiteral("%1:%2").arg(comebackHost).arg(boundPort);
 }
 
 QVector<QJsonObject> StationSim::log() const

@@ -26,7 +26,10 @@ public:
     // and waits at most 5 s for the bound port.
     bool start();
     quint16 port() const;
+    // "host:port", the form a URL takes it in.
     QString address() const;
+    // Where the station listens once back from a reboot (--comeback-at), in the same form.
+    QString addressAfterReboot() const;
     QVector<QJsonObject> log() const;
     QString errorString() const;
 
@@ -38,6 +41,7 @@ private:
     QStringList extraArgs;
     bool remote = false;
     QString host;
+    QString comebackHost;
     quint16 boundPort = 0;
     QString error;
     std::unique_ptr<QTemporaryFile> logFile;

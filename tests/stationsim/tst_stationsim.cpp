@@ -134,11 +134,12 @@ QJsonObject lastEntry(const StationSim &sim, const QString &path)
     return {};
 }
 
-// True when a TCP connection to the port is refused (the station is rebooting).
-bool refused(quint16 port)
+// True when a TCP connection to the address ("host:port") is refused (the station is rebooting).
+bool refused(const QString &address)
 {
+    const QUrl url(QStringLiteral("http://") + address);
     QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
+    socket.connectToHost(url.host(), quint16(url.port(80)));
     if (socket.waitForConnected(2000))
         return false;
     return socket.error() == QAbstractSocket::ConnectionRefusedError;
@@ -444,9 +445,9 @@ void tst_StationSim::flashingWalk()
     }
 
     if (args.contains(QStringLiteral("--down-at-step"))) {
-        QTRY_VERIFY2_WITH_TIMEOUT(refused(sim.port()), "the station did not go down", ReplyTimeoutMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(refused(sim.address()), "the station did not go down", ReplyTimeoutMs);
         for (clock.restart(); clock.elapsed() < 2000;)
-            QVERIFY2(refused(sim.port()), "a station gone down listened again");
+            QVERIFY2(refused(sim.address()), "a station gone down listened again");
         return;
     }
     // The current generation restarts by itself; the older one waits for the updater.
@@ -457,7 +458,7 @@ void tst_StationSim::flashingWalk()
                      "the older generation restarted by itself");
         QCOMPARE(get(nam, pageUrl(sim, QStringLiteral("debug?reboot=1"))).error, QNetworkReply::NoError);
     }
-    QTRY_VERIFY2_WITH_TIMEOUT(refused(sim.port()), "the station did not go away to restart", ReplyTimeoutMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(refused(sim.address()), "the station did not go away to restart", ReplyTimeoutMs);
     QTRY_COMPARE_WITH_TIMEOUT(getJson(nam, sim, VersionCommand).value(QStringLiteral("sysParamValue")).toString(),
                               QStringLiteral("143 20210125 V14.3"), 10000);
 }
@@ -508,32 +509,49 @@ void tst_StationSim::reboot_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("comesBack");
+    QTest::addColumn<QString>("mac"); // reported after the reboot
 
-    QTest::newRow("comes back") << QStringList() << true;
-    QTest::newRow("no comeback") << QStringList{QStringLiteral("--no-comeback")} << false;
+    const QString mac = QStringLiteral("0A:1B:2C:3D:4E:5F");
+    QTest::newRow("comes back") << QStringList() << true << mac;
+    QTest::newRow("no comeback") << QStringList{QStringLiteral("--no-comeback")} << false << mac;
+    QTest::newRow("comes back at another address")
+        << QStringList{QStringLiteral("--comeback-at"), QStringLiteral("127.0.0.3")} << true << mac;
+    QTest::newRow("another station comes back at another address")
+        << QStringList{QStringLiteral("--comeback-at"), QStringLiteral("127.0.0.3"), QStringLiteral("--comeback-mac"),
+                       QStringLiteral("0A:1B:2C:3D:4E:99")}
+        << true << QStringLiteral("0A:1B:2C:3D:4E:99");
 }
 
 void tst_StationSim::reboot()
 {
     QFETCH(QStringList, args);
     QFETCH(bool, comesBack);
+    QFETCH(QString, mac);
 
     StationSim sim(args << QStringLiteral("--reboot-seconds") << QStringLiteral("1"));
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     const Reply answer = get(nam, pageUrl(sim, QStringLiteral("debug?reboot=1")));
     QVERIFY2(answer.error == QNetworkReply::NoError && !answer.body.isEmpty(), "the reboot request got no answer");
-    QTRY_VERIFY2_WITH_TIMEOUT(refused(sim.port()), "the port stayed open after the reboot request", ReplyTimeoutMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(refused(sim.address()), "the port stayed open after the reboot request", ReplyTimeoutMs);
 
     QElapsedTimer clock;
     clock.start();
     if (comesBack) {
-        QTRY_VERIFY2_WITH_TIMEOUT(!refused(sim.port()), "the station did not come back", 5000);
+        const QString back = sim.addressAfterReboot();
+        QTRY_VERIFY2_WITH_TIMEOUT(!refused(back), "the station did not come back", 5000);
         QVERIFY2(clock.elapsed() > 300, "the station came back before its reboot time");
-        QCOMPARE(getJson(nam, sim, VersionCommand).value(QStringLiteral("sysParamValue")).toString(),
-                 QStringLiteral("143 20201120 V14.2"));
+        if (back != sim.address())
+            QVERIFY2(refused(sim.address()), "the station still listens at its old address");
+        const QJsonObject version =
+            QJsonDocument::fromJson(get(nam, QStringLiteral("http://%1/getJson.json?rand=4&jsonString=%2")
+                                                 .arg(back, VersionCommand))
+                                        .body)
+                .object();
+        QCOMPARE(version.value(QStringLiteral("sysParamValue")).toString(), QStringLiteral("143 20201120 V14.2"));
+        QCOMPARE(version.value(QStringLiteral("macAddr")).toString(), mac);
     } else {
         while (clock.elapsed() < 2500)
-            QVERIFY2(refused(sim.port()), "a station with --no-comeback listened again");
+            QVERIFY2(refused(sim.address()), "a station with --no-comeback listened again");
     }
 }
 
@@ -647,7 +665,7 @@ void tst_StationSim::statusOption()
     QVERIFY2(reply.body.contains(bodyHolds), reply.body.constData());
     QVERIFY2(reply.pieces > 0, "the body did not come through readyRead");
     if (target.startsWith(QLatin1String("debug?reboot=1")))
-        QTRY_VERIFY2_WITH_TIMEOUT(refused(sim.port()), "the station did not reboot", ReplyTimeoutMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(refused(sim.address()), "the station did not reboot", ReplyTimeoutMs);
 }
 
 void tst_StationSim::silent_neverAnswers()

@@ -109,39 +109,53 @@ void tst_StationSimNetwork::discovery()
 void tst_StationSimNetwork::answersOnItsOwnHost_data()
 {
     QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("rebootFirst");
     QTest::addColumn<QString>("mac");
-    QTest::newRow("current") << QStringList() << QStringLiteral("0A:1B:2C:3D:4E:5F");
+    QTest::newRow("current") << QStringList() << false << QStringLiteral("0A:1B:2C:3D:4E:5F");
     QTest::newRow("older generation, own MAC")
         << QStringList{QStringLiteral("--generation"), QStringLiteral("v11"), QStringLiteral("--mac"),
                        QStringLiteral("00:11:22:33:44:55")}
-        << QStringLiteral("00:11:22:33:44:55");
+        << false << QStringLiteral("00:11:22:33:44:55");
+    QTest::newRow("another station at the second address after a reboot")
+        << QStringList{QStringLiteral("--comeback-at"), qEnvironmentVariable("VMFWUPD_STATION_IP2"),
+                       QStringLiteral("--comeback-mac"), QStringLiteral("0A:1B:2C:3D:4E:99")}
+        << true << QStringLiteral("0A:1B:2C:3D:4E:99");
 }
 
 void tst_StationSimNetwork::answersOnItsOwnHost()
 {
     QFETCH(QStringList, args);
+    QFETCH(bool, rebootFirst);
     QFETCH(QString, mac);
 
     QUdpSocket updater;
     QVERIFY2(updater.bind(QHostAddress::AnyIPv4, 23456, QAbstractSocket::ShareAddress),
              qPrintable(updater.errorString()));
-    StationSim sim = StationSim::onStationHost(args << QStringLiteral("--discovery"));
+    StationSim sim = StationSim::onStationHost(args << QStringLiteral("--discovery") << QStringLiteral("--reboot-seconds")
+                                                    << QStringLiteral("1"));
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     QCOMPARE(sim.address(), QStringLiteral("%1:%2").arg(stationIp).arg(sim.port()));
 
     QNetworkAccessManager nam;
-    QNetworkRequest request(QUrl(
-        QStringLiteral("http://%1/getJson.json?rand=7&jsonString={\"cmdType\":2,\"portId\":0,\"sysParamType\":6,"
-                       "\"sysParamValue\":{}}")
-            .arg(sim.address()),
-        QUrl::TolerantMode));
-    request.setTransferTimeout(ReplyTimeoutMs);
-    QNetworkReply *reply = nam.get(request);
-    QSignalSpy finished(reply, &QNetworkReply::finished);
-    QVERIFY2(finished.wait(ReplyTimeoutMs + 1000), "no answer from the station host");
-    QCOMPARE(reply->error(), QNetworkReply::NoError);
-    QCOMPARE(QJsonDocument::fromJson(reply->readAll()).object().value(QStringLiteral("macAddr")).toString(), mac);
-    delete reply;
+    const auto get = [&nam](const QString &url) {
+        QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
+        request.setTransferTimeout(ReplyTimeoutMs);
+        std::unique_ptr<QNetworkReply> reply(nam.get(request));
+        QSignalSpy finished(reply.get(), &QNetworkReply::finished);
+        return finished.wait(ReplyTimeoutMs + 1000) && reply->error() == QNetworkReply::NoError ? reply->readAll()
+                                                                                              : QByteArray();
+    };
+    QString address = sim.address();
+    if (rebootFirst) {
+        QVERIFY2(!get(QStringLiteral("http://%1/debug?reboot=1").arg(address)).isEmpty(), "no answer to the reboot");
+        address = sim.addressAfterReboot();
+    }
+    const QString version = QStringLiteral("http://%1/getJson.json?rand=7&jsonString={\"cmdType\":2,\"portId\":0,"
+                                           "\"sysParamType\":6,\"sysParamValue\":{}}")
+                                .arg(address);
+    QByteArray answer;
+    QTRY_VERIFY2_WITH_TIMEOUT(!(answer = get(version)).isEmpty(), "no answer from the station host", 10000);
+    QCOMPARE(QJsonDocument::fromJson(answer).object().value(QStringLiteral("macAddr")).toString(), mac);
 
     updater.writeDatagram(QByteArrayLiteral("DECT ULE Discovery Ping"),
                           QHostAddress(qEnvironmentVariable("VMFWUPD_BROADCAST")), 23456);
@@ -159,7 +173,7 @@ void tst_StationSimNetwork::answersOnItsOwnHost()
     QVERIFY2(!ack.isEmpty(), "no acknowledgement from the station host");
     const QString unit = QString::fromUtf8(ack.mid(55).constData());
     QCOMPARE(unit.left(17), mac);
-    QCOMPARE(unit.mid(49, unit.indexOf(QLatin1Char('/'), 49) - 49), stationIp);
+    QCOMPARE(unit.mid(49, unit.indexOf(QLatin1Char('/'), 49) - 49), QUrl(QStringLiteral("http://") + address).host());
 }
 
 QTEST_GUILESS_MAIN(tst_StationSimNetwork)

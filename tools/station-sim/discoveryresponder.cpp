@@ -114,6 +114,13 @@ void DiscoveryResponder::stop()
     fd = -1;
 }
 
+void DiscoveryResponder::announce(const QString &unitIp, const QString &mac)
+{
+    std::lock_guard<std::mutex> lock(optionsMutex);
+    options.unitIp = unitIp;
+    options.mac = mac;
+}
+
 void DiscoveryResponder::run()
 {
     char buffer[2048];
@@ -148,7 +155,11 @@ void DiscoveryResponder::answer(quint32 senderIp)
     to.sin_family = AF_INET;
     to.sin_port = htons(Port);
     to.sin_addr.s_addr = htonl(senderIp);
-    const QVector<QByteArray> datagrams = answers(options);
+    QVector<QByteArray> datagrams;
+    {
+        std::lock_guard<std::mutex> lock(optionsMutex);
+        datagrams = answers(options);
+    }
     for (const QByteArray &datagram : datagrams)
         ::sendto(fd, datagram.constData(), size_t(datagram.size()), 0, reinterpret_cast<const sockaddr *>(&to),
                  sizeof to);

@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 class RequestLog;
@@ -22,6 +23,8 @@ public:
 
     bool start(QString &error);
     void stop();
+    // From now on the acknowledgements announce this address and MAC (a station back from a reboot).
+    void announce(const QString &unitIp, const QString &mac);
 
     // The acknowledgement of station number `index` (0-based) as the station sends it.
     static QByteArray acknowledgement(const Options &options, int index);
@@ -32,7 +35,8 @@ private:
     void run();
     void answer(quint32 senderIp);
 
-    const Options &options;
+    Options options; // a copy: announce() changes it while the station runs
+    std::mutex optionsMutex;
     RequestLog &log;
     int fd = -1;
     std::atomic<bool> stopping{false};

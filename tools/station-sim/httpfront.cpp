@@ -48,19 +48,19 @@ HttpFront::~HttpFront()
     stop();
 }
 
-int HttpFront::bind(int port, QString &error)
+int HttpFront::bind(const QString &host, int port, QString &error)
 {
     server = std::make_unique<httplib::Server>();
     server->set_tcp_nodelay(true);
     server->set_keep_alive_max_count(100);
     addRoutes(*server);
-    const std::string host = options.listen.toStdString();
+    const std::string address = host.toStdString();
     if (port == 0)
-        boundPort = server->bind_to_any_port(host);
+        boundPort = server->bind_to_any_port(address);
     else
-        boundPort = server->bind_to_port(host, port) ? port : -1;
+        boundPort = server->bind_to_port(address, port) ? port : -1;
     if (boundPort <= 0) {
-        error = QStringLiteral("cannot listen on %1:%2").arg(options.listen).arg(port);
+        error = QStringLiteral("cannot listen on %1:%2").arg(host).arg(port);
         server.reset();
         boundPort = -1;
     }

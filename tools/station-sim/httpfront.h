@@ -33,7 +33,7 @@ public:
     HttpFront &operator=(const HttpFront &) = delete;
 
     // Returns the bound port, or -1 with the reason in error.
-    int bind(int port, QString &error);
+    int bind(const QString &host, int port, QString &error);
     void start();
     // Closes the port and every open connection; waits a bounded time for the workers.
     void stop();

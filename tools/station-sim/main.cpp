@@ -30,10 +30,10 @@ int fatal(const QString &message)
 }
 
 // Brings the web server back on its old port after a reboot; false once the lifetime is over.
-bool comeBack(HttpFront &front, int port, Clock::time_point end)
+bool comeBack(HttpFront &front, const QString &host, int port, Clock::time_point end)
 {
     QString error;
-    while (front.bind(port, error) < 0) {
+    while (front.bind(host, port, error) < 0) {
         if (Clock::now() + RebindRetry >= end)
             return false;
         std::this_thread::sleep_for(RebindRetry);
@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
     Station station(options);
     HttpFront front(options, station, log);
     QString error;
-    const int port = front.bind(options.port, error);
+    const int port = front.bind(options.listen, options.port, error);
     if (port < 0)
         return fatal(error);
     DiscoveryResponder discovery(options, log);
@@ -93,7 +93,10 @@ int main(int argc, char *argv[])
         }
         std::this_thread::sleep_until(std::min(end, Clock::now() + seconds(options.rebootSeconds)));
         station.rebooted();
-        if (Clock::now() >= end || !comeBack(front, port, end))
+        if (!options.comebackAt.isEmpty() || !options.comebackMac.isEmpty())
+            discovery.announce(options.comebackAt.isEmpty() ? options.unitIp : options.comebackAt, station.mac());
+        if (Clock::now() >= end
+            || !comeBack(front, options.comebackAt.isEmpty() ? options.listen : options.comebackAt, port, end))
             break;
     }
     front.stop();

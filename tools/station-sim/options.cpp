@@ -102,6 +102,14 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
                                QStringLiteral("Fault: firmware.html reports one byte more than received."));
     const auto noComeback = add(QStringLiteral("no-comeback"),
                                 QStringLiteral("Fault: never listen again after a reboot."));
+    const auto comebackAt = add(QStringLiteral("comeback-at"),
+                                QStringLiteral("After each reboot listen on this IPv4 address instead of --listen "
+                                               "(same port) and announce it in the acknowledgements."),
+                                QStringLiteral("ADDR"));
+    const auto comebackMac = add(QStringLiteral("comeback-mac"),
+                                 QStringLiteral("After each reboot announce and report this MAC address text "
+                                                "instead (17 characters): another station at the new address."),
+                                 QStringLiteral("TEXT"));
     const auto notJson = add(QStringLiteral("not-json"), QStringLiteral("Fault: JSON command replies are not JSON."));
     const auto pieces = add(QStringLiteral("pieces"),
                             QStringLiteral("Send every reply body in N pieces (default 1)."), QStringLiteral("N"));
@@ -242,6 +250,12 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
         return bad(dropUpload);
     o.wrongSize = p.isSet(wrongSize);
     o.noComeback = p.isSet(noComeback);
+    o.comebackAt = p.value(comebackAt);
+    if (p.isSet(comebackAt) && !isIpv4(o.comebackAt))
+        return bad(comebackAt);
+    o.comebackMac = p.value(comebackMac);
+    if (p.isSet(comebackMac) && o.comebackMac.size() != 17)
+        return bad(comebackMac);
     o.notJson = p.isSet(notJson);
     if (!intOpt(pieces, 1, 1000, o.pieces))
         return bad(pieces);

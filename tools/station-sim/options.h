@@ -15,6 +15,9 @@ struct Options {
     QString logPath;
     QString discoveryBind = QStringLiteral("0.0.0.0");
     QString unitIp; // empty: the listen address
+    // After a reboot the station listens (and announces itself) here, and with this MAC; empty: as before.
+    QString comebackAt;
+    QString comebackMac;
     QVector<QByteArray> ackHex; // raw datagrams replacing the generated ones
 
     double lifetime = 120.0;

@@ -22,7 +22,8 @@ QString Station::version() const
 
 QString Station::mac() const
 {
-    return options.mac;
+    std::lock_guard<std::mutex> lock(mutex);
+    return rebootedOnce && !options.comebackMac.isEmpty() ? options.comebackMac : options.mac;
 }
 
 bool Station::olderGeneration() const
@@ -225,6 +226,7 @@ void Station::rebooted()
     if (flashedBeforeReboot)
         currentVersion = options.newVersion;
     rebootRequested = false;
+    rebootedOnce = true;
     flashedBeforeReboot = false;
     haveUpload = false;
     upload = UploadedFile();

@@ -38,7 +38,7 @@ public:
     explicit Station(const Options &options);
 
     QString version() const;
-    QString mac() const;
+    QString mac() const; // --comeback-mac once the station has rebooted
     bool olderGeneration() const; // the version text carries "VOIP_EN"
 
     // An upload body started to arrive; storeUpload() ends it.
@@ -81,6 +81,7 @@ private:
     bool rebootRequested = false;
     bool down = false;
     bool startIsOut = false;
+    bool rebootedOnce = false;
     bool flashedBeforeReboot = false;
     QString currentVersion;
     UploadedFile upload;
