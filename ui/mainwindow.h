@@ -58,6 +58,8 @@ private:
     void finishUpdate();
     void beginRun(const QString &addr, const QString &file);
     void enterState(int state);
+    // After a restart the station has been silent at its address for this many ticks: time to look for it.
+    void followAfterSilence(int silentTicks);
     // Ends an upgrade whose station has gone silent, or answers without ever starting to flash.
     void checkUpgradeLimits();
     void confirmUpdate(const QString &version);
@@ -90,6 +92,8 @@ private:
     RunDetails details;
     // Ticks since the station reported that it finished flashing.
     int restartTicks = 0;
+    // The MAC of the station being updated, by which it is found again at another address.
+    QString runMac;
     // Whether the image brings the version this updater delivers.
     bool versionForeseen = true;
 };

@@ -15,6 +15,9 @@ inline constexpr int stationErrorReports = 5;
 // Ticks the start of the upgrade waits for a station that reports an error of its own: time enough for its
 // error to end the run, or for a report that it has gone.
 inline constexpr int errorHoldTicks = 30;
+// A station that does not answer at its address for a minute after a restart may have been given another one by
+// the router: it is searched for by its MAC, once a minute.
+inline constexpr int searchTicks = 30;
 // Ten minutes without any answer after the start of the upgrade.
 inline constexpr int silentUpgradeTicks = 300;
 // Five minutes of answers after the start of the upgrade without a single flashing step.

@@ -3,6 +3,7 @@
 
 #include "mainwindow.h"
 
+#include "discovery.h"
 #include "ipbasectrl.h"
 #include "replyreaders.h"
 #include "runlimits.h"
@@ -168,11 +169,12 @@ void MainWindow::timerCheck()
             checkAvail = true;
             enterState(Uploading);
         } else {
-            // Past zero the count goes on down: it tells the ticks since the reboot request.
+            // Past zero the count goes on down: it tells the ticks since the countdown ended.
             --waitCount;
-            if (waitTicks - waitCount < RunLimits::comebackTicks)
+            if (waitTicks - waitCount < RunLimits::comebackTicks) {
                 checkAvail = true;
-            else
+                followAfterSilence(-waitCount);
+            } else {
                 failRun(tr("The base station did not come back after its restart."),
                         tr("Nothing was uploaded, so its firmware is unchanged. Check that the base station has "
                            "power and that its network cable to the router is plugged in, then search for it again "
@@ -180,6 +182,7 @@ void MainWindow::timerCheck()
                             .arg(ui->pushButtonDevSearch->text()),
                         QStringLiteral("no answer to a version request within %1 ticks of the reboot request")
                             .arg(RunLimits::comebackTicks));
+            }
         }
         break;
     case Uploading:
@@ -231,6 +234,8 @@ void MainWindow::timerCheck()
                         .arg(RunLimits::restartComebackTicks));
         } else if (!baseAvailable) {
             baseCtrl->requestGetVersion(addr);
+            // As in the first wait, the count goes on below zero.
+            followAfterSilence(-(--waitCount));
         }
         break;
     default:
@@ -381,6 +386,7 @@ void MainWindow::beginRun(const QString &addr, const QString &file)
     const QFileInfo image(file);
     // Only the delivered image is known to bring its version; any other one a user chose may bring any version.
     versionForeseen = image.fileName() == QLatin1String(deliveredImage);
+    runMac = ui->labelMacAddr->text();
     watch.reset();
     details.begin({
         QStringLiteral("Update started %1").arg(QDateTime::currentDateTime().toString(Qt::ISODate)),
@@ -390,6 +396,15 @@ void MainWindow::beginRun(const QString &addr, const QString &file)
         QStringLiteral("Pre-upload reboot: %1")
             .arg(ui->checkBoxNoReboot->isChecked() ? QStringLiteral("no") : QStringLiteral("yes")),
     });
+}
+
+void MainWindow::followAfterSilence(int silentTicks)
+{
+    // Only a station known by its MAC can be told from any other that answers.
+    if (silentTicks <= 0 || silentTicks % RunLimits::searchTicks != 0 || runMac.isEmpty())
+        return;
+    details.note(QStringLiteral("searching for the station with MAC %1").arg(runMac));
+    discovery->start();
 }
 
 void MainWindow::enterState(int state)
