@@ -3,7 +3,8 @@
 # built by scripts/build.sh) and checks it:
 # - the layout: the program in /usr/lib/vmfwupd (where it looks for the firmware image) with its window icon and
 #   the note, the /usr/bin link, desktop entry, hicolor icons, manual page, AppStream metainfo, copyright file,
-#   changelog and lintian overrides, and nothing else: the same files as `cmake --install --prefix /usr`;
+#   changelog, lintian overrides, the firewalld service and the ufw profile (a conffile, the only one), and
+#   nothing else: the same files as `cmake --install --prefix /usr`;
 # - the control fields, the library dependencies filled in, the changelog's version;
 # - lintian (any E: or W: fails; an override that matches nothing fails too), appstreamcli validate, and
 #   desktop-file-validate;
@@ -44,8 +45,9 @@ debs=("$work"/out/*.deb)
 deb=${debs[0]}
 packed=$(date +%s)
 
-# Contents: "<mode> <path>" per entry, "<mode> <path> -> <target>" for a link; the top folder ./usr left out.
-listing() { sort -k2 | grep -v -E '^\S+ usr$'; }
+# Contents: "<mode> <path>" per entry, "<mode> <path> -> <target>" for a link; the top folders ./usr and ./etc
+# left out.
+listing() { sort -k2 | grep -v -E '^\S+ (usr|etc)$'; }
 dpkg-deb -c "$deb" | awk '$6 != "./" { line = $1 " " substr($6, 3); sub("/$", "", line)
                                        if ($7 == "->") line = line " -> " $8; print line }' | listing >"$work/contents"
 icons=()
@@ -54,7 +56,8 @@ expected=(usr/bin/vmfwupd usr/lib/vmfwupd/vmfwupd usr/lib/vmfwupd/velmoraowl.png
           usr/lib/vmfwupd/firmware-goes-here.txt usr/share/vmfwupd/velmoraowl.png
           usr/share/applications/vmfwupd.desktop usr/share/man/man1/vmfwupd.1.gz
           usr/share/metainfo/example.velmora.vmfwupd.metainfo.xml usr/share/doc/vmfwupd/copyright
-          usr/share/doc/vmfwupd/changelog.gz usr/share/lintian/overrides/vmfwupd "${icons[@]}")
+          usr/share/doc/vmfwupd/changelog.gz usr/share/lintian/overrides/vmfwupd
+          usr/lib/firewalld/services/vmfwupd.xml etc/ufw/applications.d/vmfwupd "${icons[@]}")
 has() {
     local mode=$1 path=$2
     grep -qE -- "^$mode ${path//./\\.}( |$)" "$work/contents" || miss "no $path with mode $mode in the package"
@@ -71,11 +74,15 @@ if ! diff -u "$work/expected" "$work/files" >"$work/files.diff"; then
 fi
 # CPack packs what the install rules lay out: `cmake --install --prefix /usr` must give the same tree.
 DESTDIR=$work/installed cmake --install "$build" --prefix /usr >/dev/null
-(cd "$work/installed" && find usr -mindepth 1 \( -type l -printf '%M %p -> %l\n' \) -o -printf '%M %p\n') \
+(cd "$work/installed" && find usr etc -mindepth 1 \( -type l -printf '%M %p -> %l\n' \) -o -printf '%M %p\n') \
     | listing >"$work/installed.list"
 if ! diff -u "$work/contents" "$work/installed.list" >"$work/install.diff"; then
     miss "cmake --install --prefix /usr lays out other files than the package: $(grep -E '^[-+][^-+]' "$work/install.diff" | tr '\n' ' ')"
 fi
+# What is under /etc belongs to the owner once installed: dpkg must keep their changes (conffiles).
+conffiles=$(dpkg-deb -I "$deb" conffiles 2>/dev/null || true)
+[[ $conffiles == /etc/ufw/applications.d/vmfwupd ]] \
+    || miss "the conffiles are '${conffiles//$'\n'/ }', not /etc/ufw/applications.d/vmfwupd alone"
 
 # Control fields: the shared-library dependencies must have been filled in.
 for field in Package Version Architecture Maintainer Description Section Homepage; do
