@@ -3,6 +3,7 @@
 # compresses the manual page and the changelog as Debian wants them (gzip -9n: no name, no time stamp, so the
 # same sources give the same bytes).
 set(VMFWUPD_BIN_DIR "${CMAKE_INSTALL_PREFIX}/bin")
+set(VMFWUPD_LIB_DIR "${CMAKE_INSTALL_PREFIX}/lib")
 set(VMFWUPD_PROGRAM_DIR "${CMAKE_INSTALL_PREFIX}/${VMFWUPD_PROGRAM_SUBDIR}")
 set(VMFWUPD_SHARE_DIR "${CMAKE_INSTALL_PREFIX}/share")
 if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
