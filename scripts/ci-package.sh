@@ -46,10 +46,10 @@ packet_filter() {
     for tool in 'nft -s list ruleset' iptables-save ip6tables-save; do
         command -v "${tool%% *}" >/dev/null || continue
         echo "== $tool"
-        $tool 2>&1 | grep -v '^#' | sed -E 's/\[[0-9]+:[0-9]+\]//g'
+        { $tool 2>&1 || echo "(exit $?)"; } | sed -E '/^#/d; s/\[[0-9]+:[0-9]+\]//g'
     done
     for table in /proc/net/ip_tables_names /proc/net/ip6_tables_names /proc/net/arp_tables_names; do
-        [[ -r $table ]] && { echo "== $table"; sort "$table"; }
+        if [[ -r $table ]]; then echo "== $table"; sort "$table"; fi
     done
 }
 packet_filter >"$work/packet-filter.before"
@@ -225,9 +225,9 @@ runpy.run_path(sys.argv[0], run_name="__main__")' \
         miss "ufw warns about the profile vmfwupd (above)"
     fi
     if ufw --dry-run allow vmfwupd >"$fw/ufw-allow" 2>"$fw/ufw-allow.err"; then
-        grep -E '^-A ufw6?-user-input ' "$fw/ufw-allow" | sed 's/^/  ufw --dry-run allow vmfwupd: /'
+        rules=$(grep -E '^-A ufw6?-user-input ' "$fw/ufw-allow" || true)
+        printf '%s\n' "$rules" | sed 's/^/  ufw --dry-run allow vmfwupd: /'
         rule="-p udp --dport 23456 -j ACCEPT -m comment --comment 'dapp_vmfwupd'"
-        rules=$(grep -E '^-A ufw6?-user-input ' "$fw/ufw-allow")
         [[ $rules == "-A ufw-user-input $rule"$'\n'"-A ufw6-user-input $rule" ]] \
             || miss "ufw allow vmfwupd would not let in exactly UDP port 23456 (IPv4 and IPv6)"
     else
@@ -255,12 +255,12 @@ runpy.run_path(sys.argv[0], run_name="__main__")' \
         grep -E '^  (protocols|source-ports|modules|destination|includes|helpers): .' "$fw/firewalld-info" \
             && miss "firewalld's service vmfwupd asks for more than a port (above)"
         for field in short description; do
-            text=$(firewall_offline_cmd --service=vmfwupd --get-$field)
+            text=$(firewall_offline_cmd --service=vmfwupd --get-$field || true)
             echo "  firewall-offline-cmd --get-$field: $text"
             [[ -n $text ]] || miss "firewalld's service vmfwupd has no $field"
         done
-        added=$(firewall_offline_cmd --add-service=vmfwupd)
-        [[ $added == success && $(firewall_offline_cmd --query-service=vmfwupd) == yes ]] \
+        added=$(firewall_offline_cmd --add-service=vmfwupd || true)
+        [[ $added == success && $(firewall_offline_cmd --query-service=vmfwupd || true) == yes ]] \
             || miss "firewalld cannot add the service vmfwupd to its default zone"
     else
         miss "firewall-offline-cmd --info-service=vmfwupd fails"
