@@ -1,4 +1,5 @@
 #include "ipbasectrl.h"
+#include "privatenetwork.h"
 #include "randsequence.h"
 #include "stationsim.h"
 #include "windowdriver.h"
@@ -51,6 +52,7 @@ class tst_UpdateWorkflow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void wholeRun_data();
     void wholeRun();
     void runsInARow_data();
@@ -204,6 +206,13 @@ bool tst_UpdateWorkflow::prepare(StationSim &sim, WindowDriver &driver, const QS
     QTest::mouseClick(confirm, Qt::LeftButton, {}, QPoint(confirm->width() - 8, confirm->height() / 2));
     QTest::mouseClick(driver.find<QPushButton>("pushButtonUpdate"), Qt::LeftButton);
     return confirm->isChecked();
+}
+
+void tst_UpdateWorkflow::initTestCase()
+{
+    // A station silent after a restart is searched for by the discovery broadcast: only in the private network.
+    const QString problem = privateNetworkProblem();
+    QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("NOT RUN, unsafe network: ") + problem));
 }
 
 void tst_UpdateWorkflow::wholeRun_data()
