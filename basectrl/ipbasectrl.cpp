@@ -16,6 +16,7 @@
 
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -37,6 +38,8 @@ const char upgradeStatusCommand[] = R"({"cmdType":1,"portId":0,"paramId":26,"par
 const char uploadBoundary[] = "----WebKitFormBoundaryHtZmoCi3x1Jn5Cv2";
 // The older generation flashes whatever it received under this name.
 const char v11UploadName[] = "vmlinuz";
+
+const char requestNameProperty[] = "vmfwupdRequest";
 
 void logBody(const QByteArray &body)
 {
@@ -231,6 +234,8 @@ void IpBaseCtrl::uploadError(QNetworkReply::NetworkError code)
 {
     Q_UNUSED(code)
     qDebug("Error");
+    if (const auto *reply = qobject_cast<QNetworkReply *>(sender()))
+        emit requestDone(QStringLiteral("upload"), reply->errorString());
     reportUploadError();
 }
 
@@ -361,11 +366,31 @@ void IpBaseCtrl::sendPage(const QString &address, const QString &urlTemplate, Re
     sendGet(QUrl(urlTemplate.arg(baseAddr).arg(r), QUrl::TolerantMode), slot);
 }
 
+const char *IpBaseCtrl::requestName(ReplySlot slot)
+{
+    static const std::pair<ReplySlot, const char *> names[] = {
+        {&IpBaseCtrl::onRequestGetVersion, "version"},
+        {&IpBaseCtrl::onRequestGetConfig, "configuration"},
+        {&IpBaseCtrl::onRequestSetDefaultConfig, "default configuration"},
+        {&IpBaseCtrl::onRequestDoReboot, "reboot"},
+        {&IpBaseCtrl::onRequestFirmwareUpgrade, "start upgrade"},
+        {&IpBaseCtrl::onRequestFwUploadStatus, "upload status page"},
+        {&IpBaseCtrl::onRequestFwUpgStatus, "upgrade status"},
+        {&IpBaseCtrl::onRequestFwUpgStatusV11, "upgrade status page"},
+    };
+    for (const auto &[known, name] : names) {
+        if (known == slot)
+            return name;
+    }
+    return "request";
+}
+
 void IpBaseCtrl::sendGet(const QUrl &url, ReplySlot slot)
 {
     QNetworkRequest request = stationRequest(url);
     request.setTransferTimeout(timeouts.commandMs);
     lastReply = manager->get(request);
+    lastReply->setProperty(requestNameProperty, QLatin1String(requestName(slot)));
     // Handled once on the whole body: readyRead may deliver it in several pieces.
     connect(lastReply, &QNetworkReply::finished, this, slot);
 }
@@ -376,7 +401,9 @@ std::optional<QByteArray> IpBaseCtrl::takeReplyBody()
     if (!reply)
         return std::nullopt;
     reply->deleteLater();
-    if (!answerArrivedWhole(reply->error()))
+    const bool whole = answerArrivedWhole(reply->error());
+    emit requestDone(reply->property(requestNameProperty).toString(), whole ? QString() : reply->errorString());
+    if (!whole)
         return std::nullopt;
     return reply->readAll();
 }

@@ -46,6 +46,9 @@ signals:
     void statusUpd(QString txt);
     void cfgJsonUpd(QByteArray data);
     void deviceStat(QString msg, QString mac);
+    // Every request to the station ends here once: `error` is empty when the station's whole answer arrived,
+    // otherwise it says what happened. `request` names the request in a few English words.
+    void requestDone(QString request, QString error);
 
 public slots:
     void uploadFinished(QNetworkReply *reply);
@@ -67,6 +70,7 @@ private:
     void sendCommand(const QString &address, const QString &json, ReplySlot slot);
     void sendPage(const QString &address, const QString &urlTemplate, ReplySlot slot);
     void sendGet(const QUrl &url, ReplySlot slot);
+    static const char *requestName(ReplySlot slot);
     std::optional<QByteArray> takeReplyBody();
     void reportUploadError();
 

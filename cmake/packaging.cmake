@@ -8,6 +8,12 @@
 #
 # The desktop entry, the manual page and the note in the program folder name absolute paths, so they are filled
 # in when installing, with the prefix given then (`cmake --install build --prefix /usr`, or CPack's /usr).
+#
+# The station answers the discovery broadcast with a unicast datagram to UDP port 23456, which a stateful host
+# firewall drops (its connection tracking does not tie it to the broadcast). The package brings a firewalld
+# service and a ufw application profile, both named vmfwupd, for the owner to enable; nothing enables them.
+# ufw reads profiles only from /etc/ufw/applications.d, so that one goes into the configuration folder of the
+# prefix (/etc for /usr) and is a conffile of the package.
 set(VMFWUPD_PROGRAM_SUBDIR lib/vmfwupd)
 set(VMFWUPD_STAGE_DIR "${PROJECT_BINARY_DIR}/installed")
 
@@ -38,6 +44,10 @@ endforeach()
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/example.velmora.vmfwupd.metainfo.xml" DESTINATION share/metainfo)
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/lintian-overrides" DESTINATION share/lintian/overrides
         RENAME vmfwupd)
+install(FILES "${PROJECT_SOURCE_DIR}/packaging/vmfwupd.firewalld.xml" DESTINATION lib/firewalld/services
+        RENAME vmfwupd.xml)
+install(CODE "file(INSTALL \"${PROJECT_SOURCE_DIR}/packaging/vmfwupd.ufw\"
+     DESTINATION \"\${VMFWUPD_SYSCONF_DIR}/ufw/applications.d\" RENAME vmfwupd)")
 
 set(CPACK_GENERATOR DEB)
 # CPack installs with DESTDIR and the real prefix, so that the files filled in when installing name /usr, not
@@ -64,6 +74,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(VMFWUPD_QT STREQUAL "6")
     set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
 endif()
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/packaging/conffiles")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

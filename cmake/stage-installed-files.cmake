@@ -1,9 +1,16 @@
-# Runs when installing (see packaging.cmake): fills the install prefix into the files that name absolute paths
-# and compresses the manual page and the changelog as Debian wants them (gzip -9n: no name, no time stamp, so
-# the same sources give the same bytes).
+# Runs when installing (see packaging.cmake): fills the install prefix into the files that name absolute paths,
+# finds the configuration folder that goes with the prefix (/etc for /usr, as GNUInstallDirs has it) and
+# compresses the manual page and the changelog as Debian wants them (gzip -9n: no name, no time stamp, so the
+# same sources give the same bytes).
 set(VMFWUPD_BIN_DIR "${CMAKE_INSTALL_PREFIX}/bin")
+set(VMFWUPD_LIB_DIR "${CMAKE_INSTALL_PREFIX}/lib")
 set(VMFWUPD_PROGRAM_DIR "${CMAKE_INSTALL_PREFIX}/${VMFWUPD_PROGRAM_SUBDIR}")
 set(VMFWUPD_SHARE_DIR "${CMAKE_INSTALL_PREFIX}/share")
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    set(VMFWUPD_SYSCONF_DIR /etc)
+else()
+    set(VMFWUPD_SYSCONF_DIR "${CMAKE_INSTALL_PREFIX}/etc")
+endif()
 set(packaging "${VMFWUPD_SOURCE_DIR}/packaging")
 
 configure_file("${packaging}/vmfwupd.desktop.in" "${VMFWUPD_STAGE_DIR}/vmfwupd.desktop" @ONLY)

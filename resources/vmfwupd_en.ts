@@ -333,5 +333,37 @@ helpdesk@velmora.example
         <source>&amp;No</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The base station stopped answering during the update.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>It may still be busy with the update, so leave it switched on. In ten minutes, search for it again with &quot;%1&quot;. If it does not show up, check that its network cable to the router is plugged in and search once more; if it still does not show up, contact the helpdesk (see Info).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The base station did not start the upgrade.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Its firmware is unchanged. Keep the base station switched on and try the update again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The base station has not come back after the update.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check that the base station has power and that its network cable to the router is plugged in, then search for it again with &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The base station restarted but still runs version %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The update did not take, so its firmware is unchanged. Keep the base station switched on and try the update again.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -365,5 +365,37 @@ helpdesk@velmora.example
         <source>&amp;No</source>
         <translation>&amp;Nee</translation>
     </message>
+    <message>
+        <source>The base station stopped answering during the update.</source>
+        <translation>Het basisstation reageert niet meer tijdens de update.</translation>
+    </message>
+    <message>
+        <source>It may still be busy with the update, so leave it switched on. In ten minutes, search for it again with &quot;%1&quot;. If it does not show up, check that its network cable to the router is plugged in and search once more; if it still does not show up, contact the helpdesk (see Info).</source>
+        <translation>Misschien is het nog met de update bezig, laat het dus aan staan. Zoek het over tien minuten opnieuw met &quot;%1&quot;. Verschijnt het niet, controleer dan of de netwerkkabel naar de router goed vastzit en zoek nog een keer; verschijnt het dan nog steeds niet, neem dan contact op met de helpdesk (zie Info).</translation>
+    </message>
+    <message>
+        <source>The base station did not start the upgrade.</source>
+        <translation>Het basisstation is niet met de upgrade begonnen.</translation>
+    </message>
+    <message>
+        <source>Its firmware is unchanged. Keep the base station switched on and try the update again.</source>
+        <translation>De firmware is niet veranderd. Laat het basisstation aan staan en probeer de update opnieuw.</translation>
+    </message>
+    <message>
+        <source>The base station has not come back after the update.</source>
+        <translation>Het basisstation is na de update niet meer bereikbaar.</translation>
+    </message>
+    <message>
+        <source>Check that the base station has power and that its network cable to the router is plugged in, then search for it again with &quot;%1&quot;.</source>
+        <translation>Controleer of het basisstation stroom heeft en of de netwerkkabel naar de router goed vastzit, en zoek het daarna opnieuw met &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>The base station restarted but still runs version %1.</source>
+        <translation>Het basisstation is herstart maar draait nog steeds versie %1.</translation>
+    </message>
+    <message>
+        <source>The update did not take, so its firmware is unchanged. Keep the base station switched on and try the update again.</source>
+        <translation>De update is niet gelukt, de firmware is dus niet veranderd. Laat het basisstation aan staan en probeer de update opnieuw.</translation>
+    </message>
 </context>
 </TS>

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages vmfwupd needs, skipping what is already there: those of both Qt generations
-# it builds with (Qt 6 and Qt 5.15; qt6-qpa-plugins holds Qt 6's X11 and offscreen platforms).
+# it builds with (Qt 6 and Qt 5.15; qt6-qpa-plugins holds Qt 6's X11 and offscreen platforms). The package check
+# runs ufw and firewalld unpacked, not installed: what they need of Python comes from here.
 #   setup-deps.sh            to build, test and run the updater
 #   setup-deps.sh --checks   also the tools of the quality gates (sanitizers, fuzzing, static analysis)
 set -euo pipefail
@@ -13,9 +14,10 @@ packages=(
     xvfb x11-utils imagemagick fonts-dejavu-core
     iproute2 util-linux
     dpkg-dev desktop-file-utils lintian appstream man-db file curl
+    python3 python3-gi python3-dbus gir1.2-glib-2.0
 )
 if [[ ${1:-} == --checks ]]; then
-    packages+=(clang libclang-rt-14-dev clang-tidy clazy python3)
+    packages+=(clang libclang-rt-14-dev clang-tidy clazy)
 fi
 
 missing=()

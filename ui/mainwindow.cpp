@@ -23,7 +23,6 @@ namespace {
 constexpr int workflowTickMs = 2000;
 // Debug mode opens on the click after this many clicks on the owl.
 constexpr int debugClickThreshold = 4;
-constexpr char firmwareFileName[] = "vmlinuz20210125_v143";
 constexpr int helpBoxMinWidth = 1000;
 
 void applyStyleSheet(std::initializer_list<QWidget *> widgets, const char *sheet)
@@ -53,7 +52,7 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Velmora Updater ") + releaseDate);
     firmwareVersion = QStringLiteral("V14.3");
     ui->lineEditFirmware->setText(QCoreApplication::applicationDirPath() + QLatin1Char('/')
-                                  + QLatin1String(firmwareFileName));
+                                  + QLatin1String(deliveredImage));
     updateState = 0;
 
     QFont font = ui->pushButtonBrowse->font();
@@ -115,6 +114,7 @@ MainWindow::MainWindow(QWidget *parent)
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &MainWindow::timerCheck);
     timer->start(workflowTickMs);
+    connect(baseCtrl, &IpBaseCtrl::requestDone, this, &MainWindow::requestDone);
 
     debugClicks = 0;
     uploadDone = false;
@@ -209,6 +209,8 @@ void MainWindow::deviceStat(QString msg, QString mac)
         ui->labelMacAddr->setText(mac);
     baseAvailable = true;
     qDebug() << "deviceStat" << msg << " " << mac << " " << updateState;
+    // After the restart that ends an update, this answer tells whether the update took.
+    confirmUpdate(msg);
     if (msg.contains(firmwareVersion) && updateState == 0)
         ui->labelWarning->setText(tr("This Velmora is up to date"));
     else

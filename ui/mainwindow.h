@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rundetails.h"
 #include "stationwatch.h"
 
 #include <QMainWindow>
@@ -44,16 +45,29 @@ private slots:
     void deviceStat(QString msg, QString mac);
     void enableCustom();
     void switchLang(int id);
+    void requestDone(QString request, QString error);
 
 private:
+    // The image this updater delivers, expected beside the program.
+    static constexpr char deliveredImage[] = "vmlinuz20210125_v143";
+
     void showDeviceInfo(bool visible);
     void showModuleCheck(bool visible);
     void enableControls(bool enable);
     void startUpload();
     void finishUpdate();
-    void abortRun();
+    void beginRun(const QString &addr, const QString &file);
+    void enterState(int state);
+    // After a restart the station has been silent at its address for this many ticks: time to look for it.
+    void followAfterSilence(int silentTicks);
+    // Ends an upgrade whose station has gone silent, or answers without ever starting to flash.
+    void checkUpgradeLimits();
+    void confirmUpdate(const QString &version);
+    // Every end of a run; `reason` goes into the run's details.
+    void endRun(const QString &reason);
+    void abortRun(const QString &reason);
     // Ends a run that the station did not end: the controls come back and a box says what happened.
-    void failRun(const QString &what, const QString &advice);
+    void failRun(const QString &what, const QString &advice, const QString &reason);
     bool runInProgress() const;
 
     Ui::MainWindow *ui;
@@ -75,4 +89,11 @@ private:
     QString lastAddr;
     QString failureText;
     StationWatch watch;
+    RunDetails details;
+    // Ticks since the station reported that it finished flashing.
+    int restartTicks = 0;
+    // The MAC of the station being updated, by which it is found again at another address.
+    QString runMac;
+    // Whether the image brings the version this updater delivers.
+    bool versionForeseen = true;
 };

@@ -3,11 +3,14 @@
 
 #include "mainwindow.h"
 
+#include "discovery.h"
 #include "ipbasectrl.h"
 #include "replyreaders.h"
+#include "runlimits.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDebug>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -24,17 +27,36 @@ enum UpdateState {
     VerifyUpload = 5,
     Upgrading = 6,
     WaitForRestart = 8,
+    // Restarted after flashing: the run is over once the station says which version it now runs.
+    ConfirmVersion = 9,
 };
+
+QString stateName(int state)
+{
+    switch (state) {
+    case Idle:
+        return QStringLiteral("Idle");
+    case WaitForBase:
+        return QStringLiteral("WaitForBase");
+    case Uploading:
+        return QStringLiteral("Uploading");
+    case VerifyUpload:
+        return QStringLiteral("VerifyUpload");
+    case Upgrading:
+        return QStringLiteral("Upgrading");
+    case WaitForRestart:
+        return QStringLiteral("WaitForRestart");
+    case ConfirmVersion:
+        return QStringLiteral("ConfirmVersion");
+    default:
+        return QString::number(state);
+    }
+}
 
 constexpr int waitTicks = 25;
 constexpr int progressPerWaitTick = 4;
 constexpr int verifyPolls = 5;
 constexpr int stepCount = 7;
-// A station that has not answered five minutes after the reboot request is not coming back by itself.
-constexpr int comebackTicks = 150;
-// Ticks the start of the upgrade waits for a station that reports an error of its own: time enough for its
-// error to end the run, or for a report that it has gone.
-constexpr int errorHoldTicks = 30;
 
 enum ReportStatus {
     UploadComplete = 1,
@@ -105,19 +127,24 @@ void MainWindow::timerCheck()
     }
 
     if (updateFailed) {
-        abortRun();
+        abortRun(QStringLiteral("error report: ") + failureText);
         // A report that came after the error, from a poll that was under way, must not leave its text there.
         ui->statusBar->showMessage(failureText);
     }
+
+    // Before the state's own work, so that a run that ends here goes on in Idle within the same tick, as after an
+    // error report.
+    if (updateState == Upgrading && !upgradeDone)
+        checkUpgradeLimits();
 
     switch (updateState) {
     case Idle:
         if (!baseAvailable)
             baseCtrl->requestGetVersion(addr);
         if (updateRequested) {
+            beginRun(addr, file);
             enableControls(false);
             updateRequested = false;
-            watch.reset();
             if (ui->checkBoxNoReboot->isChecked()) {
                 waitCount = 0;
                 baseAvailable = true;
@@ -128,7 +155,7 @@ void MainWindow::timerCheck()
                 baseCtrl->requestDoReboot(addr);
                 qDebug() << "Base Reboot, wait for ready";
             }
-            updateState = WaitForBase;
+            enterState(WaitForBase);
         }
         break;
     case WaitForBase:
@@ -140,18 +167,22 @@ void MainWindow::timerCheck()
             startUpload();
             qDebug() << "Base Available, upload file";
             checkAvail = true;
-            updateState = Uploading;
+            enterState(Uploading);
         } else {
-            // Past zero the count goes on down: it tells the ticks since the reboot request.
+            // Past zero the count goes on down: it tells the ticks since the countdown ended.
             --waitCount;
-            if (waitTicks - waitCount < comebackTicks)
+            if (waitTicks - waitCount < RunLimits::comebackTicks) {
                 checkAvail = true;
-            else
+                followAfterSilence(-waitCount);
+            } else {
                 failRun(tr("The base station did not come back after its restart."),
                         tr("Nothing was uploaded, so its firmware is unchanged. Check that the base station has "
                            "power and that its network cable to the router is plugged in, then search for it again "
                            "with \"%1\".")
-                            .arg(ui->pushButtonDevSearch->text()));
+                            .arg(ui->pushButtonDevSearch->text()),
+                        QStringLiteral("no answer to a version request within %1 ticks of the reboot request")
+                            .arg(RunLimits::comebackTicks));
+            }
         }
         break;
     case Uploading:
@@ -159,28 +190,29 @@ void MainWindow::timerCheck()
             uploadDone = false;
             upgradeDone = false;
             verifyCount = verifyPolls;
-            updateState = VerifyUpload;
+            enterState(VerifyUpload);
         }
         break;
     case VerifyUpload:
         --verifyCount;
         checkUpl = true;
         // A station that reports an error of its own is not told to flash while it does.
-        if (verifyCount < 0 && (!watch.reportsError() || verifyCount < -errorHoldTicks)) {
+        if (verifyCount < 0 && (!watch.reportsError() || verifyCount < -RunLimits::errorHoldTicks)) {
             startUpg = true;
-            updateState = Upgrading;
+            enterState(Upgrading);
         }
         break;
     case Upgrading:
-        watch.tick();
         checkUpg = true;
         if (upgradeDone) {
             waitCount = waitTicks;
             upgradeDone = false;
-            updateState = WaitForRestart;
+            restartTicks = 1;
+            enterState(WaitForRestart);
         }
         break;
     case WaitForRestart:
+        ++restartTicks;
         // Counts down two per tick, so the restart wait is about half as long as the first one.
         if (waitCount - 1 > 0) {
             waitCount -= 2;
@@ -189,10 +221,21 @@ void MainWindow::timerCheck()
         } else {
             --waitCount;
             finishUpdate();
-            updateState = Idle;
-            showModuleCheck(false);
-            baseAvailable = false;
-            ui->statusBar->showMessage(tr("Success, all done"));
+            enterState(ConfirmVersion);
+        }
+        break;
+    case ConfirmVersion:
+        if (++restartTicks >= RunLimits::restartComebackTicks) {
+            failRun(tr("The base station has not come back after the update."),
+                    tr("Check that the base station has power and that its network cable to the router is plugged "
+                       "in, then search for it again with \"%1\".")
+                        .arg(ui->pushButtonDevSearch->text()),
+                    QStringLiteral("no answer to a version request within %1 ticks of the finish report")
+                        .arg(RunLimits::restartComebackTicks));
+        } else if (!baseAvailable) {
+            baseCtrl->requestGetVersion(addr);
+            // As in the first wait, the count goes on below zero.
+            followAfterSilence(-(--waitCount));
         }
         break;
     default:
@@ -212,8 +255,36 @@ void MainWindow::timerCheck()
         baseCtrl->requestGetVersion(addr);
 }
 
+void MainWindow::checkUpgradeLimits()
+{
+    switch (watch.tick()) {
+    case StationWatch::Silent:
+        failRun(tr("The base station stopped answering during the update."),
+                tr("It may still be busy with the update, so leave it switched on. In ten minutes, search for it "
+                   "again with \"%1\". If it does not show up, check that its network cable to the router is "
+                   "plugged in and search once more; if it still does not show up, contact the helpdesk (see "
+                   "Info).")
+                    .arg(ui->pushButtonDevSearch->text()),
+                QStringLiteral("no answer to any request for %1 ticks after the start of the upgrade")
+                    .arg(RunLimits::silentUpgradeTicks));
+        break;
+    case StationWatch::NeverStarted:
+        failRun(tr("The base station did not start the upgrade."),
+                tr("Its firmware is unchanged. Keep the base station switched on and try the update again."),
+                QStringLiteral("no flashing step reported within %1 ticks of the start of the upgrade")
+                    .arg(RunLimits::upgradeStartTicks));
+        break;
+    default:
+        break;
+    }
+}
+
 void MainWindow::progressUpd(int p, int q, QString src, QString msg, int stat)
 {
+    // The wait displays of the tick come here too; only the station's reports are part of the run's story, and
+    // of the upload only its end.
+    if (sender() == baseCtrl && runInProgress() && (updateState != Uploading || stat != 0))
+        details.note(QStringLiteral("report %1/%2 %3% \"%4\" (status %5)").arg(q + 1).arg(stepCount).arg(p).arg(src).arg(stat));
     StationWatch::Verdict verdict = StationWatch::Working;
     if (stat == 0 && (updateState == VerifyUpload || updateState == Upgrading))
         verdict = watch.report(q, isStationError(src));
@@ -244,7 +315,44 @@ void MainWindow::progressUpd(int p, int q, QString src, QString msg, int stat)
     ui->statusBar->showMessage(translated(msg));
     if (verdict == StationWatch::GaveUp)
         failRun(tr("The base station reported an error: %1").arg(translated(src)),
-                tr("The update did not finish. Keep the base station switched on and try the update again."));
+                tr("The update did not finish. Keep the base station switched on and try the update again."),
+                QStringLiteral("the station reported its own error %1 times in a row")
+                    .arg(RunLimits::stationErrorReports));
+}
+
+void MainWindow::requestDone(QString request, QString error)
+{
+    if (!runInProgress())
+        return;
+    if (error.isEmpty())
+        watch.answered();
+    else
+        details.note(QStringLiteral("%1 request failed: %2").arg(request, error));
+}
+
+// The first version the station reports after its restart tells whether the update took.
+void MainWindow::confirmUpdate(const QString &version)
+{
+    if (updateState != ConfirmVersion)
+        return;
+    // An answer without a version says nothing yet; the station is asked again.
+    if (version.isEmpty()) {
+        baseAvailable = false;
+        details.note(QStringLiteral("version answer without a version"));
+        return;
+    }
+    if (versionForeseen && !version.contains(firmwareVersion)) {
+        failRun(tr("The base station restarted but still runs version %1.").arg(version),
+                tr("The update did not take, so its firmware is unchanged. Keep the base station switched on and "
+                   "try the update again."),
+                QStringLiteral("the station came back with version \"%1\", not %2").arg(version, firmwareVersion));
+        baseAvailable = true;
+        return;
+    }
+    enterState(Idle);
+    showModuleCheck(false);
+    endRun(QStringLiteral("the station came back with version \"%1\"").arg(version));
+    ui->statusBar->showMessage(tr("Success, all done"));
 }
 
 void MainWindow::enableControls(bool enable)
@@ -273,23 +381,63 @@ void MainWindow::finishUpdate()
     baseAvailable = false;
 }
 
-void MainWindow::abortRun()
+void MainWindow::beginRun(const QString &addr, const QString &file)
+{
+    const QFileInfo image(file);
+    // Only the delivered image is known to bring its version; any other one a user chose may bring any version.
+    versionForeseen = image.fileName() == QLatin1String(deliveredImage);
+    runMac = ui->labelMacAddr->text();
+    watch.reset();
+    details.begin({
+        QStringLiteral("Update started %1").arg(QDateTime::currentDateTime().toString(Qt::ISODate)),
+        QStringLiteral("Base station %1, MAC %2, version \"%3\"")
+            .arg(addr, ui->labelMacAddr->text(), ui->labelDeviceStatus->text()),
+        QStringLiteral("Image %1, %2 bytes").arg(image.fileName()).arg(image.size()),
+        QStringLiteral("Pre-upload reboot: %1")
+            .arg(ui->checkBoxNoReboot->isChecked() ? QStringLiteral("no") : QStringLiteral("yes")),
+    });
+}
+
+void MainWindow::followAfterSilence(int silentTicks)
+{
+    // Only a station known by its MAC can be told from any other that answers.
+    if (silentTicks <= 0 || silentTicks % RunLimits::searchTicks != 0 || runMac.isEmpty())
+        return;
+    details.note(QStringLiteral("searching for the station with MAC %1").arg(runMac));
+    discovery->start();
+}
+
+void MainWindow::enterState(int state)
+{
+    updateState = state;
+    details.note(QStringLiteral("state ") + stateName(state));
+}
+
+void MainWindow::endRun(const QString &reason)
+{
+    details.note(QStringLiteral("ended: ") + reason);
+}
+
+void MainWindow::abortRun(const QString &reason)
 {
     finishUpdate();
-    updateState = Idle;
+    enterState(Idle);
     upgradeDone = false;
     showModuleCheck(false);
     baseAvailable = false;
     updateFailed = false;
+    endRun(reason);
 }
 
-void MainWindow::failRun(const QString &what, const QString &advice)
+void MainWindow::failRun(const QString &what, const QString &advice, const QString &reason)
 {
-    abortRun();
+    abortRun(reason);
     ui->statusBar->showMessage(what);
     auto *box = new QMessageBox(QMessageBox::Warning, tr("Velmora Firmware Update"), what + QLatin1String("\n\n") + advice,
                                 QMessageBox::Ok, this);
     box->setTextFormat(Qt::PlainText);
+    // Qt shows it as plain, selectable text behind "Show Details...": for whoever helps the owner.
+    box->setDetailedText(details.text());
     box->setDefaultButton(QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     // Not exec(): no tick may run inside the one that ends the run, and the window goes on asking for the version.
