@@ -4,6 +4,7 @@
 #include "mainwindow.h"
 
 #include "discovery.h"
+#include "discoverydatagram.h"
 #include "ipbasectrl.h"
 #include "replyreaders.h"
 #include "runlimits.h"
@@ -405,6 +406,27 @@ void MainWindow::followAfterSilence(int silentTicks)
         return;
     details.note(QStringLiteral("searching for the station with MAC %1").arg(runMac));
     discovery->start();
+}
+
+void MainWindow::followStation(const QVector<QString> &units)
+{
+    const QString current = ui->comboBoxIp->currentText();
+    for (const QString &unit : units) {
+        const QString address = unitTextAddress(unit);
+        if (unitTextMac(unit).compare(runMac, Qt::CaseInsensitive) != 0 || !isDottedIpv4(address))
+            continue;
+        if (address == current)
+            break;
+        details.note(QStringLiteral("the station answered the search at %1: followed there from %2").arg(address, current));
+        // Every further request reads the address from the box, which shows the owner where the station is now.
+        const int index = ui->comboBoxIp->currentIndex();
+        if (index >= 0 && ui->comboBoxIp->itemText(index) == current)
+            ui->comboBoxIp->setItemText(index, address);
+        else
+            ui->comboBoxIp->setEditText(address);
+        return;
+    }
+    details.note(QStringLiteral("the search brought no other address of the station"));
 }
 
 void MainWindow::enterState(int state)
