@@ -266,7 +266,7 @@ void MainWindow::checkUpgradeLimits()
                    "plugged in and search once more; if it still does not show up, contact the helpdesk (see "
                    "Info).")
                     .arg(ui->pushButtonDevSearch->text()),
-                QStringLiteral("no answer to any request for %1 ticks after the start of the upgrade")
+                QStringLiteral("no answer to any request for %1 ticks in a row during the upgrade")
                     .arg(RunLimits::silentUpgradeTicks));
         break;
     case StationWatch::NeverStarted:
@@ -460,6 +460,7 @@ void MainWindow::failRun(const QString &what, const QString &advice, const QStri
     box->setTextFormat(Qt::PlainText);
     // Qt shows it as plain, selectable text behind "Show Details...": for whoever helps the owner.
     box->setDetailedText(details.text());
+    qDebug().noquote() << "Run ended:" << what << '\n' << details.text();
     box->setDefaultButton(QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     // Not exec(): no tick may run inside the one that ends the run, and the window goes on asking for the version.
