@@ -98,19 +98,24 @@ SleepInhibitor::Holder SleepInhibitor::holder() const
 
 void SleepInhibitor::askPortal()
 {
-    await(QDBusConnection::sessionBus().asyncCall(portalInhibitCall(askedReason), AnswerTimeoutMs), Holder::Portal);
+    ask(QDBusConnection::sessionBus(), portalInhibitCall(askedReason), Holder::Portal);
 }
 
 void SleepInhibitor::askLogind()
 {
-    await(QDBusConnection::systemBus().asyncCall(logindInhibitCall(askedReason), AnswerTimeoutMs), Holder::Logind);
+    ask(QDBusConnection::systemBus(), logindInhibitCall(askedReason), Holder::Logind);
 }
 
-void SleepInhibitor::await(const QDBusPendingCall &call, Holder asked)
+void SleepInhibitor::ask(const QDBusConnection &bus, const QDBusMessage &call, Holder asked)
 {
+    // A call on a bus that is not there would never be answered, not even with an error.
+    if (!bus.isConnected()) {
+        notAnswered(asked, bus.lastError().message());
+        return;
+    }
     // Owned by the application, not by this object: an answer that arrives after release() or after this object
-    // is gone must still be let go of. Without a bus the call has already failed; the answer still comes queued.
-    auto *watcher = new QDBusPendingCallWatcher(call, QCoreApplication::instance());
+    // is gone must still be let go of.
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, AnswerTimeoutMs), QCoreApplication::instance());
     pending = watcher;
     const QPointer<SleepInhibitor> self(this);
     connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [self, asked](QDBusPendingCallWatcher *answer) {
@@ -127,23 +132,30 @@ void SleepInhibitor::answered(const QDBusPendingCallWatcher &watcher, Holder ask
     pending = nullptr;
     if (asked == Holder::Portal) {
         const QDBusPendingReply<QDBusObjectPath> reply = watcher;
-        if (reply.isValid()) {
-            portalHandle = reply.value().path();
-            setHolder(Holder::Portal);
+        if (!reply.isValid()) {
+            notAnswered(asked, reply.error().message());
             return;
         }
-        qDebug() << "Sleep inhibitor: no desktop portal:" << reply.error().message();
-        askLogind();
-        return;
-    }
-    const QDBusPendingReply<QDBusUnixFileDescriptor> reply = watcher;
-    if (reply.isValid() && reply.value().isValid()) {
+        portalHandle = reply.value().path();
+    } else {
+        const QDBusPendingReply<QDBusUnixFileDescriptor> reply = watcher;
+        if (!reply.isValid() || !reply.value().isValid()) {
+            notAnswered(asked, reply.error().message());
+            return;
+        }
         logindFd = reply.value();
-        setHolder(Holder::Logind);
-        return;
     }
-    qDebug() << "Sleep inhibitor: no logind either, the computer may sleep during the update:"
-             << reply.error().message();
+    setHolder(asked);
+}
+
+void SleepInhibitor::notAnswered(Holder asked, const QString &error)
+{
+    if (asked == Holder::Portal) {
+        qDebug() << "Sleep inhibitor: no desktop portal:" << error;
+        askLogind();
+    } else {
+        qDebug() << "Sleep inhibitor: no logind either, the computer may sleep during the update:" << error;
+    }
 }
 
 void SleepInhibitor::dropHold()

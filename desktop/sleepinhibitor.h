@@ -5,7 +5,8 @@
 #include <QObject>
 #include <QString>
 
-class QDBusPendingCall;
+class QDBusConnection;
+class QDBusMessage;
 class QDBusPendingCallWatcher;
 
 // Keeps the computer from suspending and from idling while an update runs, through the desktop portal on the
@@ -36,8 +37,9 @@ signals:
 private:
     void askPortal();
     void askLogind();
-    void await(const QDBusPendingCall &call, Holder asked);
+    void ask(const QDBusConnection &bus, const QDBusMessage &call, Holder asked);
     void answered(const QDBusPendingCallWatcher &watcher, Holder asked);
+    void notAnswered(Holder asked, const QString &error);
     void dropHold();
     void setHolder(Holder holder);
 
