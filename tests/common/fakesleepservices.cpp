@@ -94,7 +94,7 @@ QString FakeSleepServices::startBus(const QString &name, std::unique_ptr<QProces
     const QDeadlineTimer deadline(StartTimeoutMs);
     while (!daemon->canReadLine() && daemon->state() != QProcess::NotRunning && !deadline.hasExpired())
         daemon->waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
-    const QString address = QString::fromUtf8(daemon->readLine()).trimmed();
+    QString address = QString::fromUtf8(daemon->readLine()).trimmed();
     if (address.isEmpty()) {
         QFile log(base + QStringLiteral(".log"));
         const QString said = log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).trimmed() : QString();
@@ -226,10 +226,11 @@ bool FakeSleepServices::handleMessage(const QDBusMessage &message, const QDBusCo
     return false;
 }
 
-bool FakeSleepServices::inhibit(const QDBusMessage &message, const QDBusConnection &connection, Inhibition inhibition)
+bool FakeSleepServices::inhibit(const QDBusMessage &message, const QDBusConnection &connection,
+                                const Inhibition &inhibition)
 {
     record.append(inhibition);
-    const int index = record.size() - 1;
+    const int index = int(record.size()) - 1;
     emit asked(inhibition.service);
     const Mode mode = inhibition.service == Service::Portal ? portalMode : logindMode;
     if (mode == Mode::Silent)

@@ -70,7 +70,7 @@ signals:
 private:
     bool fail(const QString &reason);
     QString startBus(const QString &name, std::unique_ptr<QProcess> &daemon);
-    bool inhibit(const QDBusMessage &message, const QDBusConnection &connection, Inhibition inhibition);
+    bool inhibit(const QDBusMessage &message, const QDBusConnection &connection, const Inhibition &inhibition);
     void watchForClose(int readEnd, int index);
 
     std::unique_ptr<QTemporaryDir> dir;
