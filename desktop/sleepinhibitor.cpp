@@ -27,9 +27,9 @@ QString portalService()
 
 QDBusMessage portalInhibitCall(const QString &reason)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(portalService(), QStringLiteral("/org/freedesktop/portal/desktop"),
-                                                       QStringLiteral("org.freedesktop.portal.Inhibit"),
-                                                       QStringLiteral("Inhibit"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        portalService(), QStringLiteral("/org/freedesktop/portal/desktop"),
+        QStringLiteral("org.freedesktop.portal.Inhibit"), QStringLiteral("Inhibit"));
     // No window identifier: the portal then does without a parent window.
     call << QString() << (PortalSuspend | PortalIdle) << QVariantMap{{QStringLiteral("reason"), reason}};
     return call;

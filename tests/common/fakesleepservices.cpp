@@ -87,9 +87,9 @@ QString FakeSleepServices::startBus(const QString &name, std::unique_ptr<QProces
     daemon->setStandardErrorFile(base + QStringLiteral(".log"));
     // A test process that crashes takes its daemons with it.
     daemon->start(QStringLiteral("setpriv"),
-                  {QStringLiteral("--pdeathsig"), QStringLiteral("KILL"), QStringLiteral("--"), QStringLiteral("dbus-daemon"),
-                   QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
-                   QStringLiteral("--print-address")},
+                  {QStringLiteral("--pdeathsig"), QStringLiteral("KILL"), QStringLiteral("--"),
+                   QStringLiteral("dbus-daemon"), QStringLiteral("--config-file=") + config.fileName(),
+                   QStringLiteral("--nofork"), QStringLiteral("--print-address")},
                   QIODevice::ReadOnly);
     const QDeadlineTimer deadline(StartTimeoutMs);
     while (!daemon->canReadLine() && daemon->state() != QProcess::NotRunning && !deadline.hasExpired())
@@ -112,7 +112,9 @@ bool FakeSleepServices::start()
     if (!dir->isValid())
         return fail(QStringLiteral("no temporary folder: ") + dir->errorString());
     const QString sessionAddress = startBus(QStringLiteral("session"), sessionDaemon);
-    const QString systemAddress = sessionAddress.isEmpty() ? QString() : startBus(QStringLiteral("system"), systemDaemon);
+    if (sessionAddress.isEmpty())
+        return false;
+    const QString systemAddress = startBus(QStringLiteral("system"), systemDaemon);
     if (systemAddress.isEmpty())
         return false;
     qputenv("DBUS_SESSION_BUS_ADDRESS", sessionAddress.toUtf8());
@@ -155,8 +157,8 @@ bool FakeSleepServices::setMode(Service service, Mode mode)
         return true;
     if (present ? bus.unregisterService(name) : bus.registerService(name))
         return true;
-    return fail(QStringLiteral("cannot %1 the name %2: %3")
-                    .arg(present ? QStringLiteral("give up") : QStringLiteral("take"), name, bus.lastError().message()));
+    const QString change = present ? QStringLiteral("give up") : QStringLiteral("take");
+    return fail(QStringLiteral("cannot %1 the name %2: %3").arg(change, name, bus.lastError().message()));
 }
 
 void FakeSleepServices::clear()

@@ -75,8 +75,10 @@ void tst_SleepInhibitor::inhibition_data()
     QTest::newRow("portal, destroyed") << Mode::Answering << Mode::Absent << End::Destroy << Holder::Portal << 2000;
     QTest::newRow("portal, released before its answer")
         << Mode::Answering << Mode::Answering << End::ReleaseBeforeAnswer << Holder::None << 2000;
-    QTest::newRow("no portal: logind, released") << Mode::Absent << Mode::Answering << End::Release << Holder::Logind << 2000;
-    QTest::newRow("no portal: logind, destroyed") << Mode::Absent << Mode::Answering << End::Destroy << Holder::Logind << 2000;
+    QTest::newRow("no portal: logind, released")
+        << Mode::Absent << Mode::Answering << End::Release << Holder::Logind << 2000;
+    QTest::newRow("no portal: logind, destroyed")
+        << Mode::Absent << Mode::Answering << End::Destroy << Holder::Logind << 2000;
     QTest::newRow("no portal: logind, released before its answer")
         << Mode::Absent << Mode::Answering << End::ReleaseBeforeAnswer << Holder::None << 2000;
     QTest::newRow("portal refuses: logind")
@@ -131,8 +133,9 @@ void tst_SleepInhibitor::inhibition()
     QCOMPARE(changes.at(0).at(0).value<Holder>(), holder);
     QCOMPARE(services->taken(), 1);
     QCOMPARE(services->held(), 1);
-    // The portal, when on the bus, was asked first.
-    QCOMPARE(services->inhibitions().size(), portal == Mode::Absent ? 1 : 2 - int(holder == Holder::Portal));
+    // A portal on the bus is asked first, logind only when the portal does not answer.
+    QCOMPARE(services->inhibitions().first().service, portal == Mode::Absent ? Service::Logind : Service::Portal);
+    QCOMPARE(services->inhibitions().size(), portal == Mode::Absent || holder == Holder::Portal ? 1 : 2);
     const FakeSleepServices::Inhibition taken = services->last();
     QCOMPARE(taken.reason, reason);
     if (holder == Holder::Portal) {
