@@ -11,8 +11,8 @@ class QDBusPendingCallWatcher;
 
 // Keeps the computer from suspending and from idling while an update runs, through the desktop portal on the
 // session bus or, where no portal answers, through logind on the system bus. Where neither is there the update
-// goes on all the same. Every call is asynchronous and bounded in time: a missing or hung bus never holds up
-// the window.
+// goes on all the same. Every call is asynchronous and bounded in time: a missing bus or a service that does not
+// answer never holds up the window.
 class SleepInhibitor : public QObject
 {
     Q_OBJECT
