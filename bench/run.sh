@@ -8,6 +8,9 @@
 # discovery benchmark in the private two-host network of tests/netns-run. The others use loopback only.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+# Nothing here reaches this machine's message buses (their sockets, by path, cross network namespaces).
+export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/vmfwupd-no-bus
+export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/vmfwupd-no-bus
 
 # Second stage of the start-up benchmark, in its own network namespace:
 #   unshare --net -- bench/run.sh --startup-in-private-net BUILD_DIR

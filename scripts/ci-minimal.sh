@@ -5,8 +5,9 @@
 # (the lists come from dpkg -L), so the rest of the machine keeps them. It fails if they could still be found
 # there (the files, pkg-config, CMake's find_package/find_path/find_library, the default configure), if the build
 # makes anything but vmfwupd, if the program installed by `cmake --install` (DESTDIR) links anything besides Qt
-# Core, Gui, Network, Widgets and the C/C++ runtime, or if it does not stay up for a second (offscreen platform,
-# in a network namespace with only loopback, started through its bin/ link as a user would).
+# Core, Gui, Network, Widgets, D-Bus and the C/C++ runtime, or if it does not stay up for a second (offscreen
+# platform, in a network namespace with only loopback and without message buses, started through its bin/ link as
+# a user would).
 # VMFWUPD_QT=5 or 6 picks the Qt generation (default: the project's, in CMakeLists.txt); QtTest of that generation
 # is hidden. Extra arguments go to cmake's configure step.
 set -euo pipefail
@@ -139,14 +140,18 @@ mapfile -t needed < <(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\
 for lib in "${needed[@]}"; do
     case $lib in
         "libQt${qt}Core.so.$qt" | "libQt${qt}Gui.so.$qt" | "libQt${qt}Network.so.$qt" | "libQt${qt}Widgets.so.$qt") ;;
+        "libQt${qt}DBus.so.$qt") ;;
         libstdc++.so.6 | libgcc_s.so.1 | libc.so.6 | libm.so.6) ;;
         *) fail "the program links $lib (needs: ${needed[*]})" ;;
     esac
 done
 
 # Started as the menu entry starts it: through the link in bin/, working directory the program folder. The
-# window sends nothing by itself; its network namespace has only loopback all the same.
-(cd "$work/root/usr/lib/vmfwupd" && exec unshare --net -- env QT_QPA_PLATFORM=offscreen ../../bin/vmfwupd) \
+# window sends nothing by itself; its network namespace has only loopback all the same, and the message buses
+# of this machine (sockets by path, which cross network namespaces) are out of its reach.
+nobus=unix:path=/nonexistent/vmfwupd-no-bus
+(cd "$work/root/usr/lib/vmfwupd" && exec unshare --net -- env QT_QPA_PLATFORM=offscreen \
+    DBUS_SESSION_BUS_ADDRESS=$nobus DBUS_SYSTEM_BUS_ADDRESS=$nobus ../../bin/vmfwupd) \
     >"$work/run.log" 2>&1 &
 app=$!
 for _ in $(seq 10); do

@@ -114,8 +114,8 @@ for field in Package Version Architecture Maintainer Description Section Homepag
 done
 depends=$(dpkg-deb -f "$deb" Depends)
 qt=$(sed -n 's/^VMFWUPD_QT:STRING=//p' "$build/CMakeCache.txt")
-if [[ $qt == 5 ]]; then qtlibs=(libqt5core5a libqt5gui5 libqt5widgets5 libqt5network5)
-else qtlibs=(libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 qt6-qpa-plugins); fi
+if [[ $qt == 5 ]]; then qtlibs=(libqt5core5a libqt5gui5 libqt5widgets5 libqt5network5 libqt5dbus5)
+else qtlibs=(libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6dbus6 qt6-qpa-plugins); fi
 for lib in "${qtlibs[@]}" libc6 libstdc++6; do
     [[ $depends == *"$lib"* ]] || miss "Depends lacks $lib (got: '${depends}')"
 done

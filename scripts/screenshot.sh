@@ -16,6 +16,9 @@ if [[ ${VMFWUPD_IN_PRIVATE_NET:-} != 1 ]]; then
     exec env VMFWUPD_IN_PRIVATE_NET=1 unshare --net -- "$0" "$out" "$updater"
 fi
 ip link set lo up
+# The window keeps off this machine's message buses too: their sockets, by path, cross network namespaces.
+export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/vmfwupd-no-bus
+export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/vmfwupd-no-bus
 
 display=:$((90 + RANDOM % 400))
 dpi=${SCREENSHOT_DPI:-96}

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages vmfwupd needs, skipping what is already there: those of both Qt generations
-# it builds with (Qt 6 and Qt 5.15; qt6-qpa-plugins holds Qt 6's X11 and offscreen platforms). The package check
-# runs ufw and firewalld unpacked, not installed: what they need of Python comes from here.
+# it builds with (Qt 6 and Qt 5.15; qt6-qpa-plugins holds Qt 6's X11 and offscreen platforms), and dbus-daemon,
+# which the tests start as private message buses of their own. The package check runs ufw and firewalld unpacked,
+# not installed: what they need of Python comes from here.
 #   setup-deps.sh            to build, test and run the updater
 #   setup-deps.sh --checks   also the tools of the quality gates (sanitizers, fuzzing, static analysis)
 set -euo pipefail
@@ -12,7 +13,7 @@ packages=(
     qtbase5-dev qttools5-dev-tools qttools5-dev
     libcpp-httplib-dev
     xvfb x11-utils imagemagick fonts-dejavu-core
-    iproute2 util-linux
+    iproute2 util-linux dbus-daemon
     dpkg-dev desktop-file-utils lintian appstream man-db file curl
     python3 python3-gi python3-dbus gir1.2-glib-2.0
 )
