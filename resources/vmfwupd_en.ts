@@ -365,5 +365,9 @@ helpdesk@velmora.example
         <source>The update did not take, so its firmware is unchanged. Keep the base station switched on and try the update again.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Updating the firmware of the Velmora base station</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -397,5 +397,9 @@ helpdesk@velmora.example
         <source>The update did not take, so its firmware is unchanged. Keep the base station switched on and try the update again.</source>
         <translation>De update is niet gelukt, de firmware is dus niet veranderd. Laat het basisstation aan staan en probeer de update opnieuw.</translation>
     </message>
+    <message>
+        <source>Updating the firmware of the Velmora base station</source>
+        <translation>De firmware van het Velmora basisstation wordt bijgewerkt</translation>
+    </message>
 </context>
 </TS>

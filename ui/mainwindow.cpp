@@ -4,6 +4,7 @@
 #include "discovery.h"
 #include "discoverydatagram.h"
 #include "ipbasectrl.h"
+#include "sleepinhibitor.h"
 #include "stylesheets.h"
 #include "ui_mainwindow.h"
 
@@ -67,6 +68,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     discovery = new Discovery(this);
     baseCtrl = new IpBaseCtrl(this);
+    sleepInhibitor = new SleepInhibitor(this);
 
     applyStyleSheet({ui->pushButtonEN, ui->pushButtonNL, ui->pushButtonBrowse, ui->pushButtonUpdate,
                    ui->pushButtonDevSearch, ui->pushButtonDefaultCfg, ui->pushButtonInfo},

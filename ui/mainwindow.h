@@ -11,6 +11,7 @@
 class Discovery;
 class IpBaseCtrl;
 class QTimer;
+class SleepInhibitor;
 
 namespace Ui {
 class MainWindow;
@@ -79,6 +80,8 @@ private:
     Discovery *discovery;
     IpBaseCtrl *baseCtrl;
     QTimer *timer;
+    // Held from the click on "Update Firmware" to the end of the run.
+    SleepInhibitor *sleepInhibitor;
     int debugClicks = 0;
     int updateState = 0;
     bool uploadDone = false;

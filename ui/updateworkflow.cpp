@@ -8,6 +8,7 @@
 #include "ipbasectrl.h"
 #include "replyreaders.h"
 #include "runlimits.h"
+#include "sleepinhibitor.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
@@ -102,6 +103,8 @@ void MainWindow::updateFirmware()
     const QString path = ui->lineEditFirmware->text();
     if (QFileInfo::exists(path)) {
         updateRequested = true;
+        // A computer that sleeps in the middle of an update leaves the station half done.
+        sleepInhibitor->inhibit(tr("Updating the firmware of the Velmora base station"));
         return;
     }
     showCritical(tr("Velmora Firmware File"), tr("The firmware file %1 was not found").arg(path));
@@ -438,6 +441,7 @@ void MainWindow::enterState(int state)
 void MainWindow::endRun(const QString &reason)
 {
     details.note(QStringLiteral("ended: ") + reason);
+    sleepInhibitor->release();
 }
 
 void MainWindow::abortRun(const QString &reason)
@@ -489,6 +493,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
             event->ignore();
             return;
         }
+        endRun(QStringLiteral("the window was closed"));
     }
     QMainWindow::closeEvent(event);
 }

@@ -1,3 +1,4 @@
+#include "fakesleepservices.h"
 #include "ipbasectrl.h"
 #include "privatenetwork.h"
 #include "randsequence.h"
@@ -63,6 +64,9 @@ private slots:
 private:
     bool prepare(StationSim &sim, WindowDriver &driver, const QString &image, bool noReboot);
     void carryWholeRun(WindowDriver &driver, StationSim &sim, const Run &run);
+
+    // The desktop portal and logind that a run asks to keep the computer awake.
+    FakeSleepServices sleepServices;
 };
 
 
@@ -225,8 +229,10 @@ bool tst_UpdateWorkflow::prepare(StationSim &sim, WindowDriver &driver, const QS
         || !driver.tick())
         return false;
     QTest::mouseClick(confirm, Qt::LeftButton, {}, QPoint(confirm->width() - 8, confirm->height() / 2));
+    // Nothing keeps the computer awake before the click on "Update Firmware".
+    sleepServices.clear();
     QTest::mouseClick(driver.find<QPushButton>("pushButtonUpdate"), Qt::LeftButton);
-    return confirm->isChecked();
+    return confirm->isChecked() && QTest::qWaitFor([this] { return sleepServices.held() == 1; }, 10000);
 }
 
 void tst_UpdateWorkflow::initTestCase()
@@ -234,6 +240,7 @@ void tst_UpdateWorkflow::initTestCase()
     // A station silent after a restart is searched for by the discovery broadcast: only in the private network.
     const QString problem = privateNetworkProblem();
     QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("NOT RUN, unsafe network: ") + problem));
+    QVERIFY2(sleepServices.start(), qPrintable(sleepServices.errorString()));
 }
 
 void tst_UpdateWorkflow::wholeRun_data()
@@ -478,6 +485,8 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     const bool upToDate = run.shownVersion.contains(QLatin1String("V14.3"));
     QCOMPARE(warning->text(), upToDate ? QStringLiteral("This Velmora is up to date") : QString());
     QCOMPARE(driver.find<QCheckBox>("checkBoxModClose")->isVisible(), !upToDate);
+    QTRY_COMPARE(sleepServices.held(), 0);
+    QCOMPARE(sleepServices.taken(), 1);
     const auto after = sim.log().mid(requestsBefore);
     QCOMPARE(std::count_if(after.cbegin(), after.cend(), [](const QJsonObject &e) { return e.contains("upload"); }), 1);
     QCloseEvent close;
@@ -667,9 +676,18 @@ void tst_UpdateWorkflow::failureEndsTheRun()
                  qPrintable(details));
     }
     QCOMPARE(requestsOf(sim.log().mid(before)).contains(QStringLiteral("start")), startSent);
+    QCOMPARE(sleepServices.inhibitions().constFirst().reason,
+             language == "NL" ? QStringLiteral("De firmware van het Velmora basisstation wordt bijgewerkt")
+                              : QStringLiteral("Updating the firmware of the Velmora base station"));
     if (latest < 0) {
         QVERIFY2(endTick < 0 && !controlsEnabled(driver), "a station that goes on reporting steps is waited for");
         QCOMPARE(driver.find<QLabel>("labelWarning")->text(), powerWarning);
+        QCOMPARE(sleepServices.held(), 1);
+        // Closing the window in the middle of the run lets the computer sleep again.
+        WindowDriver::MessageBoxSeen closing;
+        driver.closeNextMessageBox(&closing, WindowDriver::AnswerYes);
+        QVERIFY2(driver.window().close(), "Yes closes the window");
+        QTRY_COMPARE(sleepServices.held(), 0);
         return;
     }
     QVERIFY2(endTick - triggerTick >= earliest && endTick - triggerTick <= latest,
@@ -690,6 +708,8 @@ void tst_UpdateWorkflow::failureEndsTheRun()
     // A station that answers offers the confirmation again: the user can start a new run.
     QCOMPARE(confirm->isVisible(), answers);
     QCOMPARE(driver.statusBarText(), statusBar);
+    QTRY_COMPARE(sleepServices.held(), 0);
+    QCOMPARE(sleepServices.taken(), 1);
 }
 
 QTEST_MAIN(tst_UpdateWorkflow)

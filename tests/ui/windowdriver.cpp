@@ -152,7 +152,7 @@ void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen, Close how)
             seen->closedByEnter = !box->isVisible();
         }
         if (box->isVisible())
-            box->done(QMessageBox::Ok);
+            box->done(how == AnswerYes ? QMessageBox::Yes : QMessageBox::Ok);
     });
     watcher->start();
 }

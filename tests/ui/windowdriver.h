@@ -51,9 +51,10 @@ public:
         int layoutMinimumWidth = 0;
         bool closedByEnter = false;
     };
-    enum Close { Done, PressEnter };
+    enum Close { Done, PressEnter, AnswerYes };
     // Arms a watcher that closes the next modal message box and records what it showed. PressEnter presses
     // Enter on the box's focused widget as a user would; a box that stays open is then closed all the same.
+    // AnswerYes closes it as its Yes button would.
     void closeNextMessageBox(MessageBoxSeen *seen, Close how = Done);
 
     static QString unitText(const QString &mac, const QString &address);
