@@ -88,4 +88,5 @@ void Discovery::readTimeOut()
 {
     emit statusUpd(tr("No base stations found"));
     udpSocket->close();
+    emit nothingFound();
 }

@@ -22,6 +22,8 @@ public:
 signals:
     void discoverReady(QVector<QString> units);
     void statusUpd(QString txt);
+    // A run ended at its time-out, without any answer.
+    void nothingFound();
 
 public slots:
     void start();

@@ -365,5 +365,19 @@ helpdesk@velmora.example
         <source>The update did not take, so its firmware is unchanged. Keep the base station switched on and try the update again.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Check that the base station is switched on and that its network cable is plugged into the router, and that this computer is on the same home network (not a guest network, and no VPN in between).
+
+A firewall on this computer must let the answers of the base station in (UDP port 23456). To allow them, run one of these two commands:
+%1
+%2
+
+Then press &quot;%3&quot; again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No base station answered the search.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

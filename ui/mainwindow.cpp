@@ -18,6 +18,8 @@
 #include <QSpacerItem>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 constexpr int workflowTickMs = 2000;
@@ -115,6 +117,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(timer, &QTimer::timeout, this, &MainWindow::timerCheck);
     timer->start(workflowTickMs);
     connect(baseCtrl, &IpBaseCtrl::requestDone, this, &MainWindow::requestDone);
+    connect(discovery, &Discovery::nothingFound, this, &MainWindow::noStationFound);
+    connect(ui->pushButtonDevSearch, &QPushButton::clicked, this, [this] { quietSearch = false; });
 
     debugClicks = 0;
     uploadDone = false;
@@ -148,7 +152,7 @@ void MainWindow::discoverReady(QVector<QString> units)
         qDebug() << "unitlist IP=" << unit;
         const QString address = unitTextAddress(unit);
         if (!isDottedIpv4(address)) {
-            qDebug() << "unit skipped, its address is no dotted IPv4 address:" << unit;
+            qDebug() << "unit skipped, its address is not a dotted IPv4 address:" << unit;
             continue;
         }
         mac = unitTextMac(unit);
@@ -161,6 +165,26 @@ void MainWindow::discoverReady(QVector<QString> units)
     }
     baseCtrl->requestGetVersion(ui->comboBoxIp->currentText());
     ui->labelMacAddr->setText(mac);
+}
+
+void MainWindow::noStationFound()
+{
+    if (std::exchange(quietSearch, false))
+        return;
+    const QString advice =
+        tr("Check that the base station is switched on and that its network cable is plugged into the router, and "
+           "that this computer is on the same home network (not a guest network, and no VPN in between).\n\n"
+           "A firewall on this computer must let the answers of the base station in (UDP port 23456). To allow "
+           "them, run one of these two commands:\n%1\n%2\n\nThen press \"%3\" again.")
+            .arg(QStringLiteral("sudo firewall-cmd --add-service=vmfwupd"), QStringLiteral("sudo ufw allow vmfwupd"),
+                 ui->pushButtonDevSearch->text());
+    auto *box = new QMessageBox(QMessageBox::Information, tr("Velmora BaseStation"),
+                                tr("No base station answered the search.") + QLatin1String("\n\n") + advice,
+                                QMessageBox::Ok, this);
+    box->setTextFormat(Qt::PlainText);
+    box->setDefaultButton(QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void MainWindow::setDefaultConfig()

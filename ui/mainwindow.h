@@ -46,6 +46,8 @@ private slots:
     void enableCustom();
     void switchLang(int id);
     void requestDone(QString request, QString error);
+    // A search ended without any answer: unless the workflow started it, a box says what to check.
+    void noStationFound();
 
 private:
     // The image this updater delivers, expected beside the program.
@@ -96,4 +98,6 @@ private:
     QString runMac;
     // Whether the image brings the version this updater delivers.
     bool versionForeseen = true;
+    // The search running was started by the workflow, not by the owner: it ends without a box.
+    bool quietSearch = false;
 };
