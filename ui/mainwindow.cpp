@@ -145,6 +145,11 @@ void MainWindow::fileBrowse()
 
 void MainWindow::discoverReady(QVector<QString> units)
 {
+    // During an update a search is the workflow's own: it looks for the station being updated, the list stays.
+    if (runInProgress()) {
+        followStation(units);
+        return;
+    }
     showDeviceInfo(true);
     QString mac;
     QStringList addresses;
@@ -216,6 +221,9 @@ void MainWindow::showInfo()
 
 void MainWindow::statusUpd(QString txt)
 {
+    // The workflow's own search for the station is no news for the owner in the middle of an update.
+    if (sender() == discovery && runInProgress())
+        return;
     ui->statusBar->showMessage(txt);
 }
 

@@ -62,6 +62,8 @@ private:
     void enterState(int state);
     // After a restart the station has been silent at its address for this many ticks: time to look for it.
     void followAfterSilence(int silentTicks);
+    // The answers to that search: the station with the run's MAC at another address is followed there.
+    void followStation(const QVector<QString> &units);
     // Ends an upgrade whose station has gone silent, or answers without ever starting to flash.
     void checkUpgradeLimits();
     void confirmUpdate(const QString &version);

@@ -4,6 +4,7 @@
 #include "mainwindow.h"
 
 #include "discovery.h"
+#include "discoverydatagram.h"
 #include "ipbasectrl.h"
 #include "replyreaders.h"
 #include "runlimits.h"
@@ -265,7 +266,7 @@ void MainWindow::checkUpgradeLimits()
                    "plugged in and search once more; if it still does not show up, contact the helpdesk (see "
                    "Info).")
                     .arg(ui->pushButtonDevSearch->text()),
-                QStringLiteral("no answer to any request for %1 ticks after the start of the upgrade")
+                QStringLiteral("no answer to any request for %1 ticks in a row during the upgrade")
                     .arg(RunLimits::silentUpgradeTicks));
         break;
     case StationWatch::NeverStarted:
@@ -407,6 +408,27 @@ void MainWindow::followAfterSilence(int silentTicks)
     discovery->start();
 }
 
+void MainWindow::followStation(const QVector<QString> &units)
+{
+    const QString current = ui->comboBoxIp->currentText();
+    for (const QString &unit : units) {
+        const QString address = unitTextAddress(unit);
+        if (unitTextMac(unit).compare(runMac, Qt::CaseInsensitive) != 0 || !isDottedIpv4(address))
+            continue;
+        if (address == current)
+            break;
+        details.note(QStringLiteral("the station answered the search at %1: followed there from %2").arg(address, current));
+        // Every further request reads the address from the box, which shows the owner where the station is now.
+        const int index = ui->comboBoxIp->currentIndex();
+        if (index >= 0 && ui->comboBoxIp->itemText(index) == current)
+            ui->comboBoxIp->setItemText(index, address);
+        else
+            ui->comboBoxIp->setEditText(address);
+        return;
+    }
+    details.note(QStringLiteral("the search brought no other address of the station"));
+}
+
 void MainWindow::enterState(int state)
 {
     updateState = state;
@@ -438,6 +460,7 @@ void MainWindow::failRun(const QString &what, const QString &advice, const QStri
     box->setTextFormat(Qt::PlainText);
     // Qt shows it as plain, selectable text behind "Show Details...": for whoever helps the owner.
     box->setDetailedText(details.text());
+    qDebug().noquote() << "Run ended:" << what << '\n' << details.text();
     box->setDefaultButton(QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     // Not exec(): no tick may run inside the one that ends the run, and the window goes on asking for the version.

@@ -70,11 +70,14 @@ namespace {
 
 constexpr int debugClicksNeeded = 5;
 
-// One short word per request the station received, in order.
+// One short word per HTTP request the station received, in order.
 QStringList requestsOf(const QVector<QJsonObject> &log)
 {
     QStringList words;
     for (const QJsonObject &entry : log) {
+        // The pings of the window's search for a station that came back elsewhere.
+        if (entry.value("method").toString() == QLatin1String("UDP"))
+            continue;
         const QString path = entry.value("path").toString();
         const QJsonObject command = entry.value("json").toObject();
         if (path == QLatin1String("/getJson.json")) {
@@ -175,11 +178,28 @@ bool controlsEnabled(WindowDriver &driver)
 const QString powerWarning = QStringLiteral("Upgrade in Progress. Do not power off the base station!");
 const QString success = QStringLiteral("Success, all done");
 
+// A station that comes back at another address is found by the window's discovery broadcast: it answers from the
+// other host of the private network.
+StationSim stationWith(const QStringList &args)
+{
+    return args.contains("--comeback-at")
+               ? StationSim::onStationHost(args + QStringList{"--port", "80", "--discovery"})
+               : StationSim::onOwnLoopbackAddress(args);
+}
+
 StationSim stationFor(const Run &run)
 {
-    return StationSim::onOwnLoopbackAddress(QStringList{"--generation", run.generation, "--advance-per-poll",
-                                                        "--reboot-seconds", "1", "--new-version", run.newVersion}
-                                            + run.simArgs);
+    return stationWith(QStringList{"--generation", run.generation, "--advance-per-poll", "--reboot-seconds", "1",
+                                   "--new-version", run.newVersion}
+                       + run.simArgs);
+}
+
+// The window looks for a station silent at its address a minute into the silence; the answer to that broadcast
+// comes within moments of the tick that sent it.
+void awaitFollow(WindowDriver &driver, const StationSim &sim)
+{
+    auto *address = driver.find<QComboBox>("comboBoxIp");
+    static_cast<void>(QTest::qWaitFor([&] { return address->currentText() == sim.addressAfterReboot(); }, 200));
 }
 
 } // namespace
@@ -242,6 +262,11 @@ void tst_UpdateWorkflow::wholeRun_data()
     chosen.image = QStringLiteral("vmlinuz_test_build");
     chosen.newVersion = chosen.shownVersion = QStringLiteral("143 20201120 V14.2");
     QTest::newRow("image chosen in debug mode, any version confirms") << chosen;
+    const QString otherAddress = qEnvironmentVariable("VMFWUPD_STATION_IP2");
+    QTest::newRow("current generation, back at another address after the pre-upload reboot")
+        << Run("current", false, {"--comeback-at", otherAddress});
+    QTest::newRow("older generation, back at another address after flashing")
+        << Run("v11", true, {"--comeback-at", otherAddress});
 }
 
 void tst_UpdateWorkflow::wholeRun()
@@ -335,12 +360,13 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
         QCOMPARE(requestsOf(sim.log().mid(requestsBefore)), QStringList{"reboot"});
         // After the countdown every tick asks for the version until the rebooted station answers.
         QSignalSpy answers(driver.controller(), &IpBaseCtrl::deviceStat);
-        for (int i = 0; i < 10 && answers.isEmpty(); ++i) {
-            QVERIFY2(waitUntilListening(sim.address()), "the station came back after its reboot");
+        for (int i = 0; i < 40 && answers.isEmpty(); ++i) {
+            QVERIFY2(waitUntilListening(sim.addressAfterReboot()), "the station came back after its reboot");
             QVERIFY(driver.tick());
             QCOMPARE(driver.state(), 1);
             QCOMPARE(driver.requestFlags(),
                      QStringLiteral("startUpg false checkUpl false checkUpg false checkAvail true"));
+            awaitFollow(driver, sim);
         }
         QVERIFY2(!answers.isEmpty(), "the rebooted station answered");
     }
@@ -430,17 +456,21 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     auto *version = driver.find<QLabel>("labelDeviceStatus");
     QSignalSpy answers(driver.controller(), &IpBaseCtrl::deviceStat);
     int confirmTicks = 0;
-    for (; confirmTicks < 10 && answers.isEmpty(); ++confirmTicks) {
+    for (; confirmTicks < 40 && answers.isEmpty(); ++confirmTicks) {
         QVERIFY2(driver.statusBarText() != success, "success waits for the station's answer");
-        QVERIFY2(confirmTicks == 0 || waitUntilListening(sim.address()),
+        QVERIFY2(confirmTicks == 0 || waitUntilListening(sim.addressAfterReboot()),
                  "the station came back with its new firmware");
         QVERIFY(driver.tick());
         QCOMPARE(driver.state(), 9);
+        awaitFollow(driver, sim);
     }
     QCOMPARE(driver.statusBarText(), success);
     QCOMPARE(version->text(), run.shownVersion);
+    QCOMPARE(driver.find<QComboBox>("comboBoxIp")->currentText(), sim.addressAfterReboot());
     // The tick that ends the wait asks nothing; the next one asks twice (the address counts as new), later ones once.
-    QCOMPARE(requestsOf(sim.log().mid(beforeConfirm)), QStringList(confirmTicks, "version"));
+    // A station followed to another address hears only the two of the tick after the search.
+    const bool moved = sim.addressAfterReboot() != sim.address();
+    QCOMPARE(requestsOf(sim.log().mid(beforeConfirm)), QStringList(moved ? 2 : confirmTicks, "version"));
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 0);
     QVERIFY2(!bar->isVisible(), "the progress widgets are hidden again");
@@ -501,6 +531,12 @@ void tst_UpdateWorkflow::failureEndsTheRun_data()
         << "Het basisstation is na de herstart niet meer bereikbaar."
         << "Er is niets geüpload, de firmware is dus niet veranderd. Controleer of het basisstation stroom heeft en of "
            "de netwerkkabel naar de router goed vastzit, en zoek het daarna opnieuw met \"Zoek mijn Velmora\"." << false << 0;
+    QTest::newRow("another station at the new address after the reboot")
+        << QStringList{"--comeback-at", qEnvironmentVariable("VMFWUPD_STATION_IP2"), "--comeback-mac", "0A:1B:2C:3D:4E:60"}
+        << false << "EN" << "" << 150 << 150 << "The base station did not come back after its restart."
+        << "Nothing was uploaded, so its firmware is unchanged. Check that the base station has power and that its "
+           "network cable to the router is plugged in, then search for it again with \"Find my Velmora\"." << false
+        << 0;
     QTest::newRow("the same step for 10 minutes") << QStringList{"--stall-at-step", "3"} << true << "EN"
         << "Writing Flash" << 300 << -1 << "Upgrade Writing Flash" << "" << true << 0;
 
@@ -554,8 +590,7 @@ void tst_UpdateWorkflow::failureEndsTheRun()
     QFETCH(bool, startSent);
     QFETCH(int, answerOnceAfter);
 
-    StationSim sim =
-        StationSim::onOwnLoopbackAddress(QStringList{"--advance-per-poll", "--reboot-seconds", "1"} + simArgs);
+    StationSim sim = stationWith(QStringList{"--advance-per-poll", "--reboot-seconds", "1"} + simArgs);
     WindowDriver driver;
     QTest::mouseClick(driver.find<QPushButton>(language == "NL" ? "pushButtonNL" : "pushButtonEN"), Qt::LeftButton);
     QTemporaryDir dir;
@@ -563,7 +598,8 @@ void tst_UpdateWorkflow::failureEndsTheRun()
     QVERIFY(!writeImage(image, 512 * 1024).isEmpty());
     QVERIFY(prepare(sim, driver, image, noReboot));
     const auto before = sim.log().size();
-    const bool answers = !simArgs.contains("--no-comeback") && !simArgs.contains("--down-at-step");
+    const bool answers = !simArgs.contains("--no-comeback") && !simArgs.contains("--down-at-step")
+                         && !simArgs.contains("--comeback-mac");
     QSignalSpy reports(driver.controller(), &IpBaseCtrl::progressUpd);
     QSignalSpy requestsDone(driver.controller(), &IpBaseCtrl::requestDone);
     QSignalSpy messages(driver.find<QStatusBar>("statusBar"), &QStatusBar::messageChanged);
