@@ -34,7 +34,20 @@ Discovery::Discovery(QObject *parent)
 
 void Discovery::start()
 {
-    emit statusUpd(tr("Starting Discovery for Velmora Units"));
+    quiet = false;
+    search();
+}
+
+void Discovery::searchQuietly()
+{
+    quiet = true;
+    search();
+}
+
+void Discovery::search()
+{
+    if (!quiet)
+        emit statusUpd(tr("Starting Discovery for Velmora Units"));
 
     const QByteArray ping = discoveryPing();
     const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
@@ -79,13 +92,16 @@ void Discovery::processPendingDatagrams()
         return;
 
     emit discoverReady(units);
-    emit statusUpd(tr("Discovery Complete"));
+    if (!quiet)
+        emit statusUpd(tr("Discovery Complete"));
     timeoutTimer->stop();
     udpSocket->close();
 }
 
 void Discovery::readTimeOut()
 {
-    emit statusUpd(tr("No base stations found"));
+    if (!quiet)
+        emit statusUpd(tr("No base stations found"));
     udpSocket->close();
+    emit nothingFound();
 }

@@ -19,12 +19,19 @@ public:
 
     explicit Discovery(QObject *parent);
 
+    // The run going on, or the last one, was started by searchQuietly().
+    bool isQuiet() const { return quiet; }
+
 signals:
     void discoverReady(QVector<QString> units);
     void statusUpd(QString txt);
+    // A run ended at its time-out, without any answer.
+    void nothingFound();
 
 public slots:
     void start();
+    // A run the updater starts by itself: the same pings and answers, but no status texts.
+    void searchQuietly();
     void processPendingDatagrams();
     void readTimeOut();
 
@@ -32,4 +39,7 @@ private:
     QVector<QString> units;
     QUdpSocket *udpSocket;
     QTimer *timeoutTimer;
+    bool quiet = false;
+
+    void search();
 };

@@ -367,6 +367,20 @@ helpdesk@velmora.example
     </message>
     <message>
         <source>Updating the firmware of the Velmora base station</source>
+        <translation></translation>
+    </message>
+    <message>
+        <source>Check that the base station is switched on and that its network cable is plugged into the router, and that this computer is on the same home network (not a guest network, and no VPN in between).
+
+A firewall on this computer must let the answers of the base station in (UDP port 23456). To allow them, run one of these two commands:
+%1
+%2
+
+Then press &quot;%3&quot; again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No base station answered the search.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -19,6 +19,7 @@
 #include <QSpacerItem>
 #include <QTimer>
 
+
 namespace {
 
 constexpr int workflowTickMs = 2000;
@@ -117,6 +118,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(timer, &QTimer::timeout, this, &MainWindow::timerCheck);
     timer->start(workflowTickMs);
     connect(baseCtrl, &IpBaseCtrl::requestDone, this, &MainWindow::requestDone);
+    connect(discovery, &Discovery::nothingFound, this, &MainWindow::noStationFound);
 
     debugClicks = 0;
     uploadDone = false;
@@ -143,8 +145,8 @@ void MainWindow::fileBrowse()
 
 void MainWindow::discoverReady(QVector<QString> units)
 {
-    // During an update a search is the workflow's own: it looks for the station being updated, the list stays.
-    if (runInProgress()) {
+    // The workflow's own search looks for the station being updated; the list stays.
+    if (discovery->isQuiet()) {
         followStation(units);
         return;
     }
@@ -155,7 +157,7 @@ void MainWindow::discoverReady(QVector<QString> units)
         qDebug() << "unitlist IP=" << unit;
         const QString address = unitTextAddress(unit);
         if (!isDottedIpv4(address)) {
-            qDebug() << "unit skipped, its address is no dotted IPv4 address:" << unit;
+            qDebug() << "unit skipped, its address is not a dotted IPv4 address:" << unit;
             continue;
         }
         mac = unitTextMac(unit);
@@ -168,6 +170,29 @@ void MainWindow::discoverReady(QVector<QString> units)
     }
     baseCtrl->requestGetVersion(ui->comboBoxIp->currentText());
     ui->labelMacAddr->setText(mac);
+}
+
+void MainWindow::noStationFound()
+{
+    // The workflow's own search: the run's details keep its outcome.
+    if (discovery->isQuiet()) {
+        details.note(QStringLiteral("no station answered the search"));
+        return;
+    }
+    const QString advice =
+        tr("Check that the base station is switched on and that its network cable is plugged into the router, and "
+           "that this computer is on the same home network (not a guest network, and no VPN in between).\n\n"
+           "A firewall on this computer must let the answers of the base station in (UDP port 23456). To allow "
+           "them, run one of these two commands:\n%1\n%2\n\nThen press \"%3\" again.")
+            .arg(QStringLiteral("sudo firewall-cmd --add-service=vmfwupd"), QStringLiteral("sudo ufw allow vmfwupd"),
+                 ui->pushButtonDevSearch->text());
+    auto *box = new QMessageBox(QMessageBox::Information, tr("Velmora BaseStation"),
+                                tr("No base station answered the search.") + QLatin1String("\n\n") + advice,
+                                QMessageBox::Ok, this);
+    box->setTextFormat(Qt::PlainText);
+    box->setDefaultButton(QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void MainWindow::setDefaultConfig()
@@ -199,9 +224,6 @@ void MainWindow::showInfo()
 
 void MainWindow::statusUpd(QString txt)
 {
-    // The workflow's own search for the station is no news for the owner in the middle of an update.
-    if (sender() == discovery && runInProgress())
-        return;
     ui->statusBar->showMessage(txt);
 }
 

@@ -47,6 +47,8 @@ private slots:
     void enableCustom();
     void switchLang(int id);
     void requestDone(QString request, QString error);
+    // A search ended without any answer: unless the workflow started it, a box says what to check.
+    void noStationFound();
 
 private:
     // The image this updater delivers, expected beside the program.

@@ -408,11 +408,14 @@ void MainWindow::followAfterSilence(int silentTicks)
     if (silentTicks <= 0 || silentTicks % RunLimits::searchTicks != 0 || runMac.isEmpty())
         return;
     details.note(QStringLiteral("searching for the station with MAC %1").arg(runMac));
-    discovery->start();
+    discovery->searchQuietly();
 }
 
 void MainWindow::followStation(const QVector<QString> &units)
 {
+    // Answers that come after the run ended have nobody left to follow.
+    if (!runInProgress())
+        return;
     const QString current = ui->comboBoxIp->currentText();
     for (const QString &unit : units) {
         const QString address = unitTextAddress(unit);

@@ -63,6 +63,8 @@ struct Recorder {
             statuses << txt;
             events << txt;
         });
+        QObject::connect(&discovery, &Discovery::nothingFound, &discovery,
+                         [this] { events << QStringLiteral("nothingFound"); });
     }
     QVector<QVector<QString>> lists;
     QStringList statuses;
@@ -269,9 +271,14 @@ void tst_Discovery::noAnswerTimesOut()
     QTRY_COMPARE_WITH_TIMEOUT(recorder.statuses.size(), 2, 7000);
     // A coarse Qt timer may fire up to 5 % early.
     QVERIFY2(clock.elapsed() >= 5000 * 9 / 10, "gave up long before the 5 s time-out");
-    QCOMPARE(recorder.statuses, (QStringList{startText, timeoutText}));
+    QCOMPARE(recorder.events, (QStringList{startText, timeoutText, QStringLiteral("nothingFound")}));
     QVERIFY(recorder.lists.isEmpty());
     QCOMPARE(socketOf(discovery)->state(), QAbstractSocket::UnconnectedState);
+
+    // The updater's own search ends alike, but without a word in the status bar.
+    discovery.searchQuietly();
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.events.size(), 4, 7000);
+    QCOMPARE(recorder.events.constLast(), QStringLiteral("nothingFound"));
 }
 
 void tst_Discovery::answerAfterTimeOutIsLost()

@@ -1,3 +1,4 @@
+#include "privatenetwork.h"
 #include "stationsim.h"
 #include "windowdriver.h"
 
@@ -6,8 +7,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QUdpSocket>
 #include <QtTest>
 
 // What a user sees of the window outside an update: the station found and shown, the language switch, debug
@@ -23,6 +26,8 @@ private slots:
     void twoStationsSelectTheFirst();
     void unitTextAddressForms_data();
     void unitTextAddressForms();
+    void searchOnThePrivateNetwork_data();
+    void searchOnThePrivateNetwork();
     void networkTextsAreShownAsPlainText();
     void braceletConfirmationShowsUpdateControls();
     void updateRefusedWithoutStation_data();
@@ -230,6 +235,80 @@ void tst_MainWindow::unitTextAddressForms()
     QCOMPARE(box->currentText(), address);
     QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), mac);
     QVERIFY(driver.settle());
+}
+
+void tst_MainWindow::searchOnThePrivateNetwork_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("answers"); // the unit texts a station host answers with; none: no station
+    QTest::addColumn<QString>("statusBar");
+    QTest::addColumn<QString>("listed");
+    QTest::addColumn<QString>("boxOpening"); // empty: no box
+
+    const QString station = qEnvironmentVariable("VMFWUPD_STATION_IP");
+    QTest::newRow("nobody answers") << "EN" << QStringList() << "No base stations found" << ""
+                                    << "No base station answered the search.";
+    QTest::newRow("nobody answers, Dutch") << "NL" << QStringList() << "Geen basisstation gevonden" << ""
+                                           << "Geen basisstation heeft op de zoekopdracht geantwoord.";
+    QTest::newRow("a host name and a port beside the station")
+        << "EN"
+        << QStringList{WindowDriver::unitText("0A:1B:2C:3D:4E:5F", station),
+                       WindowDriver::unitText("BB:BB:BB:BB:BB:BB", "evil.invalid"),
+                       WindowDriver::unitText("CC:CC:CC:CC:CC:CC", station + ":8080")}
+        << "Discovery Complete" << station << "";
+}
+
+void tst_MainWindow::searchOnThePrivateNetwork()
+{
+    QFETCH(QString, language);
+    QFETCH(QStringList, answers);
+    QFETCH(QString, statusBar);
+    QFETCH(QString, listed);
+    QFETCH(QString, boxOpening);
+    const QString problem = privateNetworkProblem();
+    if (!problem.isEmpty())
+        QFAIL(qPrintable(QStringLiteral("REFUSING TO BROADCAST: ") + problem));
+
+    QStringList args{"--discovery"};
+    for (const QString &unit : qAsConst(answers))
+        args << "--ack-hex" << ("DECT ULE Discovery Ack:" + QByteArray(32, '\0') + unit.toLatin1()).toHex();
+    StationSim sim = StationSim::onStationHost(args);
+    QVERIFY2(answers.isEmpty() || sim.start(), qPrintable(sim.errorString()));
+    WindowDriver driver;
+    QTest::mouseClick(driver.find<QPushButton>(qPrintable("pushButton" + language)), Qt::LeftButton);
+    auto *search = driver.find<QPushButton>("pushButtonDevSearch");
+    QTest::mouseClick(search, Qt::LeftButton);
+    if (!answers.isEmpty()) {
+        // The station answers a ping before it reads its next datagram: once it has logged this one, all its
+        // answers wait here, to be read as one batch.
+        QUdpSocket().writeDatagram("sync", QHostAddress(sim.address().section(':', 0, 0)), 23456);
+        QDeadlineTimer held(5000);
+        while (sim.log().size() < 2 && !held.hasExpired())
+            QThread::msleep(5);
+    }
+
+    // The status text stays; the box, if any, comes right after it.
+    QTRY_COMPARE_WITH_TIMEOUT(driver.statusBarText(), statusBar, 8000);
+    QCOMPARE(driver.find<QComboBox>("comboBoxIp")->currentText(), listed);
+    QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), listed.isEmpty() ? "" : "0A:1B:2C:3D:4E:5F");
+    const QList<QMessageBox *> boxes = driver.window().findChildren<QMessageBox *>();
+    QCOMPARE(boxes.size(), boxOpening.isEmpty() ? 0 : 1);
+    if (boxes.isEmpty())
+        return;
+    QMessageBox *box = boxes.first();
+    QCOMPARE(box->textFormat(), Qt::PlainText);
+    QVERIFY2(box->isVisible() && box->text().startsWith(boxOpening + "\n\n"), qPrintable(box->text()));
+    for (const QString &part : {QStringLiteral("UDP"), QStringLiteral("23456"),
+                                QStringLiteral("\nsudo firewall-cmd --add-service=vmfwupd\nsudo ufw allow vmfwupd\n"),
+                                '"' + search->text() + '"'})
+        QVERIFY2(box->text().contains(part), qPrintable(part));
+    const QAccessibleInterface *alert = QAccessible::queryAccessibleInterface(box);
+    QCOMPARE(alert->role(), QAccessible::AlertMessage);
+    QStringList parts;
+    for (int i = 0; i < alert->childCount(); ++i)
+        parts << alert->child(i)->text(QAccessible::Name);
+    QVERIFY2(parts.contains(box->text()), qPrintable(parts.join('|')));
+    box->done(QMessageBox::Ok);
 }
 
 void tst_MainWindow::networkTextsAreShownAsPlainText()
