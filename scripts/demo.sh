@@ -5,7 +5,8 @@
 #   scripts/demo.sh person DEMO_DIR BUILD_DIR
 #   scripts/demo.sh autopilot DEMO_DIR BUILD_DIR SCREENSHOT_DIR
 # DEMO_DIR holds vmfwupd, vmfwupd-autopilot, the window icon and a made-up firmware image beside them.
-# VMFWUPD_DEMO_STATION_ARGS adds options of station-sim (e.g. "--generation v11"); VMFWUPD_DEMO_CAPTURE=FILE
+# VMFWUPD_DEMO_STATION_ARGS adds options of station-sim (e.g. "--generation v11"), VMFWUPD_DEMO_AUTOPILOT_ARGS
+# options of the autopilot (e.g. "--dutch --time-limit 900"); VMFWUPD_DEMO_CAPTURE=FILE
 # records every packet of the station's HTTP port on the station host's link into FILE (tcpdump).
 set -euo pipefail
 
@@ -99,4 +100,5 @@ export XDG_RUNTIME_DIR=$work
 export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/vmfwupd-no-bus
 export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/vmfwupd-no-bus
 echo "demo: no display: the autopilot carries one update through on the virtual display $DISPLAY"
-"$demo/vmfwupd-autopilot" --out "$shots" --time-limit 300
+read -r -a autopilot_args <<<"${VMFWUPD_DEMO_AUTOPILOT_ARGS:-}"
+"$demo/vmfwupd-autopilot" --out "$shots" --time-limit 300 "${autopilot_args[@]}"

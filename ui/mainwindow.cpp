@@ -190,6 +190,8 @@ void MainWindow::noStationFound()
                                 tr("No base station answered the search.") + QLatin1String("\n\n") + advice,
                                 QMessageBox::Ok, this);
     box->setTextFormat(Qt::PlainText);
+    // The owner may want to copy a command out of it.
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
     box->setDefaultButton(QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -7,9 +7,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -24,12 +26,24 @@ constexpr int lookIntervalMs = 100;
 // Layout requests and repaints are posted events: give them time to land before the screen is read.
 constexpr int paintSettleMs = 400;
 
-const QString upToDate = QStringLiteral("This Velmora is up to date");
-const QString successText = QStringLiteral("Success, all done");
+// The window's texts in the language it shows.
+QString upToDate()
+{
+    return QCoreApplication::translate("MainWindow", "This Velmora is up to date");
+}
 
+QString successText()
+{
+    return QCoreApplication::translate("MainWindow", "Success, all done");
+}
+
+// Every line carries the seconds since the autopilot started, so that a run can be timed from its output.
 void say(const QString &line)
 {
-    std::printf("%s\n", line.toLocal8Bit().constData());
+    static QElapsedTimer sinceStart;
+    if (!sinceStart.isValid())
+        sinceStart.start();
+    std::printf("%7.1f s  %s\n", double(sinceStart.elapsed()) / 1000.0, line.toLocal8Bit().constData());
     std::fflush(stdout);
 }
 
@@ -95,7 +109,7 @@ void Autopilot::look()
         const QString version = widget<QLabel>("labelDeviceStatus")->text();
         if (version.isEmpty())
             break;
-        if (widget<QLabel>("labelWarning")->text() == upToDate) {
+        if (widget<QLabel>("labelWarning")->text() == upToDate()) {
             fail(QStringLiteral("the station already runs the delivered version (%1): nothing to update").arg(version));
             break;
         }
@@ -122,7 +136,7 @@ void Autopilot::look()
         });
         break;
     case Stage::Restarted:
-        if (widget<QLabel>("labelWarning")->text() != upToDate)
+        if (widget<QLabel>("labelWarning")->text() != upToDate())
             break;
         stage = Stage::Over;
         say(QStringLiteral("autopilot: the station now runs %1").arg(widget<QLabel>("labelDeviceStatus")->text()));
@@ -155,10 +169,11 @@ void Autopilot::takeMessage(const QString &text)
     say(QStringLiteral("message: %1").arg(text));
     if (stage == Stage::Over)
         return;
-    if (text.contains(QLatin1String("Error"))) {
+    if (text.contains(QLatin1String("Error"))
+        || text == QCoreApplication::translate("IpBaseCtrl", "Upload Error occurred. Pls Try Again")) {
         stage = Stage::Over;
         shoot(QStringLiteral("error"), [this, text] { fail(QStringLiteral("the window reports: %1").arg(text)); });
-    } else if (text == successText && stage == Stage::Updating) {
+    } else if (text == successText() && stage == Stage::Updating) {
         stage = Stage::Restarted;
         say(QStringLiteral("autopilot: waiting for the restarted station to report its new version"));
     }
@@ -166,13 +181,24 @@ void Autopilot::takeMessage(const QString &text)
 
 void Autopilot::closeMessageBox()
 {
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    if (!box)
+    QPointer<QMessageBox> box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (!box || boxSeen)
         return;
+    // A box ends the autopilot's run: what it says, and what it keeps behind "Show Details...", is printed and
+    // shown in a screenshot before it is closed.
+    boxSeen = true;
     const QString text = box->text();
-    box->done(QMessageBox::Ok);
-    if (stage != Stage::Over)
-        fail(QStringLiteral("the window showed a message box: %1").arg(text));
+    say(QStringLiteral("message box: %1").arg(text));
+    if (!box->detailedText().isEmpty())
+        say(QStringLiteral("its details:\n%1").arg(box->detailedText()));
+    const bool expected = stage == Stage::Over;
+    stage = Stage::Over;
+    shoot(QStringLiteral("message-box"), [this, box, text, expected] {
+        if (box)
+            box->done(QMessageBox::Ok);
+        if (!expected)
+            fail(QStringLiteral("the window showed a message box: %1").arg(text));
+    });
 }
 
 void Autopilot::shoot(const QString &name, const std::function<void()> &then)

@@ -51,6 +51,7 @@ private:
     bool uploadShot = false;
     bool flashingShot = false;
     bool done = false;
+    bool boxSeen = false;
     QTimer lookTimer;
     QTimer deadline;
     QElapsedTimer clock;

@@ -7,6 +7,7 @@
 #include "privatenetwork.h"
 #include "stylesheets.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -16,6 +17,7 @@
 namespace {
 
 constexpr int defaultTimeLimitSeconds = 300;
+constexpr int debugModeClicks = 5;
 
 QtMessageHandler defaultHandler = nullptr;
 
@@ -52,7 +54,10 @@ int main(int argc, char *argv[])
                                              .arg(defaultTimeLimitSeconds),
                                          QStringLiteral("SECONDS"), QString::number(defaultTimeLimitSeconds));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"), QStringLiteral("Also print the window's debug lines."));
-    parser.addOptions({outOption, limitOption, verboseOption});
+    const QCommandLineOption dutchOption(QStringLiteral("dutch"), QStringLiteral("Press NL first: the window in Dutch."));
+    const QCommandLineOption noRebootOption(QStringLiteral("no-pre-reboot"),
+                                           QStringLiteral("Open debug mode and tick \"No Pre-Reboot\" first."));
+    parser.addOptions({outOption, limitOption, verboseOption, dutchOption, noRebootOption});
     parser.process(app);
 
     bool limitOk = false;
@@ -73,6 +78,14 @@ int main(int argc, char *argv[])
     MainWindow window;
     window.resize(1000, 800);
     window.show();
+    if (parser.isSet(dutchOption))
+        window.findChild<QAbstractButton *>(QStringLiteral("pushButtonNL"))->click();
+    if (parser.isSet(noRebootOption)) {
+        // A few clicks on the owl open debug mode, which offers the option.
+        for (int click = 0; click < debugModeClicks; ++click)
+            window.findChild<QAbstractButton *>(QStringLiteral("pushButtonOwl"))->click();
+        window.findChild<QAbstractButton *>(QStringLiteral("checkBoxNoReboot"))->setChecked(true);
+    }
 
     auto *autopilot = new Autopilot(&window, outDir, timeLimit);
     QObject::connect(autopilot, &Autopilot::finished, &app, &QCoreApplication::exit);
