@@ -21,8 +21,7 @@ namespace {
 constexpr int StartTimeoutMs = 5000;
 constexpr int StopTimeoutMs = 3000;
 
-const QString portalConnection = QStringLiteral("vmfwupd-fake-portal");
-const QString logindConnection = QStringLiteral("vmfwupd-fake-logind");
+const QString fakeConnection = QStringLiteral("vmfwupd-fake-sleep-services");
 const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString logindService = QStringLiteral("org.freedesktop.login1");
@@ -58,12 +57,9 @@ FakeSleepServices::FakeSleepServices() = default;
 FakeSleepServices::~FakeSleepServices()
 {
     clear();
-    if (connected) {
-        QDBusConnection::disconnectFromBus(portalConnection);
-        QDBusConnection::disconnectFromBus(logindConnection);
-    }
-    stop(sessionDaemon);
-    stop(systemDaemon);
+    if (connected)
+        QDBusConnection::disconnectFromBus(fakeConnection);
+    stop(daemon);
 }
 
 bool FakeSleepServices::fail(const QString &reason)
@@ -72,9 +68,9 @@ bool FakeSleepServices::fail(const QString &reason)
     return false;
 }
 
-QString FakeSleepServices::startBus(const QString &name, std::unique_ptr<QProcess> &daemon)
+QString FakeSleepServices::startBus()
 {
-    const QString base = dir->filePath(name);
+    const QString base = dir->filePath(QStringLiteral("bus"));
     QFile config(base + QStringLiteral(".conf"));
     if (!config.open(QIODevice::WriteOnly)
         || config.write(QString::fromLatin1(busConfig).arg(base + QStringLiteral(".socket")).toUtf8()) < 0) {
@@ -98,8 +94,7 @@ QString FakeSleepServices::startBus(const QString &name, std::unique_ptr<QProces
     if (address.isEmpty()) {
         QFile log(base + QStringLiteral(".log"));
         const QString said = log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).trimmed() : QString();
-        fail(QStringLiteral("the %1 bus's dbus-daemon printed no address within %2 ms (%3): %4")
-                 .arg(name)
+        fail(QStringLiteral("dbus-daemon printed no address within %1 ms (%2): %3")
                  .arg(StartTimeoutMs)
                  .arg(daemon->errorString(), said));
     }
@@ -111,32 +106,27 @@ bool FakeSleepServices::start()
     dir = std::make_unique<QTemporaryDir>();
     if (!dir->isValid())
         return fail(QStringLiteral("no temporary folder: ") + dir->errorString());
-    const QString sessionAddress = startBus(QStringLiteral("session"), sessionDaemon);
-    if (sessionAddress.isEmpty())
+    // One private bus stands in for both: the portal and logind keep to their own names on it.
+    const QString address = startBus();
+    if (address.isEmpty())
         return false;
-    const QString systemAddress = startBus(QStringLiteral("system"), systemDaemon);
-    if (systemAddress.isEmpty())
-        return false;
-    qputenv("DBUS_SESSION_BUS_ADDRESS", sessionAddress.toUtf8());
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS", systemAddress.toUtf8());
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toUtf8());
 
-    QDBusConnection portalBus = QDBusConnection::connectToBus(sessionAddress, portalConnection);
-    QDBusConnection logindBus = QDBusConnection::connectToBus(systemAddress, logindConnection);
+    QDBusConnection bus = QDBusConnection::connectToBus(address, fakeConnection);
     connected = true;
-    if (!portalBus.isConnected() || !logindBus.isConnected())
-        return fail(QStringLiteral("cannot connect to the private buses: ") + portalBus.lastError().message()
-                    + logindBus.lastError().message());
+    if (!bus.isConnected())
+        return fail(QStringLiteral("cannot connect to the private bus: ") + bus.lastError().message());
     // The portal's requests are objects below its own path.
-    if (!portalBus.registerVirtualObject(portalPath, this, QDBusConnection::SubPath)
-        || !logindBus.registerVirtualObject(logindPath, this))
+    if (!bus.registerVirtualObject(portalPath, this, QDBusConnection::SubPath) || !bus.registerVirtualObject(logindPath, this))
         return fail(QStringLiteral("cannot register the fake services' objects"));
 
     const QDBusConnection processSession = QDBusConnection::sessionBus();
     const QDBusConnection processSystem = QDBusConnection::systemBus();
     if (!processSession.isConnected() || !processSystem.isConnected()
-        || !processSession.interface()->isServiceRegistered(portalBus.baseService())
-        || !processSystem.interface()->isServiceRegistered(logindBus.baseService()))
-        return fail(QStringLiteral("this process's buses are not the private ones: something touched "
+        || !processSession.interface()->isServiceRegistered(bus.baseService())
+        || !processSystem.interface()->isServiceRegistered(bus.baseService()))
+        return fail(QStringLiteral("this process's buses are not the private one: something touched "
                                    "QDBusConnection::sessionBus() or systemBus() before start()"));
     return setMode(Service::Portal, Mode::Answering) && setMode(Service::Logind, Mode::Answering);
 }
@@ -149,7 +139,7 @@ QString FakeSleepServices::errorString() const
 bool FakeSleepServices::setMode(Service service, Mode mode)
 {
     const bool portal = service == Service::Portal;
-    QDBusConnection bus(portal ? portalConnection : logindConnection);
+    QDBusConnection bus(fakeConnection);
     const QString name = portal ? portalService : logindService;
     (portal ? portalMode : logindMode) = mode;
     const bool present = bus.interface()->isServiceRegistered(name);

@@ -11,10 +11,10 @@ class QProcess;
 class QSocketNotifier;
 class QTemporaryDir;
 
-// Two private message buses, one in the session bus's place and one in the system bus's, each a dbus-daemon of
-// the test's own on a socket in a temporary folder, with a fake desktop portal and a fake logind on them that
-// record every inhibition asked of them and whether it was let go of.
-// start() points DBUS_SESSION_BUS_ADDRESS and DBUS_SYSTEM_BUS_ADDRESS at them. Qt connects a process to those
+// A private message bus in both the session bus's and the system bus's place, a dbus-daemon of the test's own on
+// a socket in a temporary folder, with a fake desktop portal and a fake logind on it that record every
+// inhibition asked of them and whether it was let go of.
+// start() points DBUS_SESSION_BUS_ADDRESS and DBUS_SYSTEM_BUS_ADDRESS at it. Qt connects a process to those
 // buses once, on their first use, so start() must come before anything touches QDBusConnection::sessionBus()
 // or systemBus() (it checks), and one instance serves every case of a test process: each case sets the modes
 // it wants and clear()s the record.
@@ -47,7 +47,7 @@ public:
     FakeSleepServices();
     ~FakeSleepServices() override;
 
-    // Starts both buses (5 s at most each) with both services on them, answering.
+    // Starts the bus (5 s at most) with both services on it, answering.
     bool start();
     QString errorString() const;
     bool setMode(Service service, Mode mode);
@@ -69,13 +69,12 @@ signals:
 
 private:
     bool fail(const QString &reason);
-    QString startBus(const QString &name, std::unique_ptr<QProcess> &daemon);
+    QString startBus();
     bool inhibit(const QDBusMessage &message, const QDBusConnection &connection, const Inhibition &inhibition);
     void watchForClose(int readEnd, int index);
 
     std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<QProcess> sessionDaemon;
-    std::unique_ptr<QProcess> systemDaemon;
+    std::unique_ptr<QProcess> daemon;
     bool connected = false;
     Mode portalMode = Mode::Absent;
     Mode logindMode = Mode::Absent;

@@ -3,6 +3,7 @@
 #include "ipbasectrl.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QLayout>
 #include <QMessageBox>
@@ -117,6 +118,17 @@ void WindowDriver::clickOwl(int times)
 QString WindowDriver::unitText(const QString &mac, const QString &address)
 {
     return mac + QString(49 - mac.size(), QLatin1Char('-')) + address + QStringLiteral("/velmora");
+}
+
+QStringList WindowDriver::alertParts(QWidget *box)
+{
+    QStringList parts;
+    const QAccessibleInterface *alert = QAccessible::queryAccessibleInterface(box);
+    if (!alert || alert->role() != QAccessible::AlertMessage)
+        return parts;
+    for (int i = 0; i < alert->childCount(); ++i)
+        parts << alert->child(i)->text(QAccessible::Name);
+    return parts;
 }
 
 void WindowDriver::discover(const QString &address, const QString &mac)

@@ -58,6 +58,8 @@ public:
     void closeNextMessageBox(MessageBoxSeen *seen, Close how = Done);
 
     static QString unitText(const QString &mac, const QString &address);
+    // What a screen reader reads out of a message box, part by part; nothing unless it is announced as an alert.
+    static QStringList alertParts(QWidget *box);
 
 private:
     QNetworkAccessManager *manager() const;
