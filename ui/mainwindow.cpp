@@ -241,7 +241,8 @@ void MainWindow::deviceStat(QString msg, QString mac)
     ui->labelDeviceStatus->setText(msg);
     if (!mac.isEmpty())
         ui->labelMacAddr->setText(mac);
-    baseAvailable = true;
+    if (!askedBeforeReboot())
+        baseAvailable = true;
     qDebug() << "deviceStat" << msg << " " << mac << " " << updateState;
     // After the restart that ends an update, this answer tells whether the update took.
     confirmUpdate(msg);

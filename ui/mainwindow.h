@@ -74,6 +74,7 @@ private:
     // Ends a run that the station did not end: the controls come back and a box says what happened.
     void failRun(const QString &what, const QString &advice, const QString &reason);
     bool runInProgress() const;
+    bool askedBeforeReboot() const;
 
     Ui::MainWindow *ui;
     QString releaseDate;

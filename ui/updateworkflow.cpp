@@ -474,6 +474,13 @@ void MainWindow::failRun(const QString &what, const QString &advice, const QStri
     box->open();
 }
 
+bool MainWindow::askedBeforeReboot() const
+{
+    // The window asks nothing while it counts down after the reboot request: an answer then was asked for before
+    // the reboot, and says nothing of whether the station is back, nor where.
+    return updateState == WaitForBase && waitCount > 0;
+}
+
 bool MainWindow::runInProgress() const
 {
     return updateRequested || updateState != Idle;
