@@ -65,9 +65,13 @@ void MainWindow::updateFirmware()
     }
     const QString path = ui->lineEditFirmware->text();
     if (QFileInfo::exists(path)) {
+        // A press while the last run waits for the station's restart starts nothing new.
+        if (!runInProgress()) {
+            beginRun(ui->comboBoxIp->currentText(), path);
+            // A computer that sleeps in the middle of an update leaves the station half done.
+            sleepInhibitor->inhibit(tr("Updating the firmware of the Velmora base station"));
+        }
         updateRequested = true;
-        // A computer that sleeps in the middle of an update leaves the station half done.
-        sleepInhibitor->inhibit(tr("Updating the firmware of the Velmora base station"));
         return;
     }
     showCritical(tr("Velmora Firmware File"), tr("The firmware file %1 was not found").arg(path));
@@ -109,7 +113,6 @@ void MainWindow::timerCheck()
         if (!baseAvailable)
             baseCtrl->requestGetVersion(addr);
         if (updateRequested) {
-            beginRun(addr, file);
             enableControls(false);
             updateRequested = false;
             if (ui->checkBoxNoReboot->isChecked()) {
