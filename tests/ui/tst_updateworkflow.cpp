@@ -108,6 +108,11 @@ QStringList requestsOf(const QVector<QJsonObject> &log)
     return words;
 }
 
+QStringList versionRequests(int count)
+{
+    return QVector<QString>(count, QStringLiteral("version")).toList();
+}
+
 QStringList requestsInSendingOrder(const QVector<QJsonObject> &log, const QVector<int> &draws)
 {
     QMap<int, QJsonObject> sent;
@@ -356,7 +361,7 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     QCOMPARE(warning->text(), powerWarning);
     // A quick click leaves the window's question to the newly found station for this tick.
     QCOMPARE(requestsOf(sim.log().mid(requestsBefore)),
-             QStringList(run.quickClick ? 1 : 0, "version") + (run.noReboot ? QStringList() : QStringList{"reboot"}));
+             versionRequests(run.quickClick ? 1 : 0) + (run.noReboot ? QStringList() : QStringList{"reboot"}));
     auto *service = driver.find<QPushButton>("pushButtonDefaultCfg");
     if (!service->isVisible()) {
         driver.clickOwl(debugClicksNeeded + 1);
@@ -485,7 +490,7 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     // The tick that ends the wait asks nothing; the next one asks twice (the address counts as new), later ones once.
     // A station followed to another address hears only the two of the tick after the search.
     const bool moved = sim.addressAfterReboot() != sim.address();
-    QCOMPARE(requestsOf(sim.log().mid(beforeConfirm)), QStringList(moved ? 2 : confirmTicks, "version"));
+    QCOMPARE(requestsOf(sim.log().mid(beforeConfirm)), versionRequests(moved ? 2 : confirmTicks));
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 0);
     QVERIFY2(!bar->isVisible(), "the progress widgets are hidden again");
