@@ -1,11 +1,14 @@
 // Catalog keys that no literal of the code names, listed for the lupdate target only (nothing compiles this):
 // the status texts the station reports during an upgrade, the controller's texts that the window looks up a
-// second time in its own context, and older keys the catalogs still answer. Without them lupdate -no-obsolete
+// second time in its own context, older keys the catalogs still answer, and the buttons of a message box's details,
+// which Qt looks up in its own context. Without them lupdate -no-obsolete
 // would drop their translations.
 #pragma once
 #include <QtGlobal>
 
 static const char *const runtimeTexts[][2] = {
+    {"QMessageBox", QT_TRANSLATE_NOOP("QMessageBox", "Show Details...")},
+    {"QMessageBox", QT_TRANSLATE_NOOP("QMessageBox", "Hide Details...")},
     {"IpBaseCtrl", QT_TRANSLATE_NOOP("IpBaseCtrl", "Idle")},
     {"IpBaseCtrl", QT_TRANSLATE_NOOP("IpBaseCtrl", "FILE")},
     {"IpBaseCtrl", QT_TRANSLATE_NOOP("IpBaseCtrl", "Verification Success. New Firmware Available")},

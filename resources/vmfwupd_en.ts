@@ -384,4 +384,15 @@ Then press &quot;%3&quot; again.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
+<context>
+    <name>QMessageBox</name>
+    <message>
+        <source>Show Details...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hide Details...</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
 </TS>

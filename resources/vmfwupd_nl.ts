@@ -422,4 +422,15 @@ Druk daarna opnieuw op &quot;%3&quot;.</translation>
         <translation>Geen basisstation heeft op de zoekopdracht geantwoord.</translation>
     </message>
 </context>
+<context>
+    <name>QMessageBox</name>
+    <message>
+        <source>Show Details...</source>
+        <translation>Details tonen...</translation>
+    </message>
+    <message>
+        <source>Hide Details...</source>
+        <translation>Details verbergen...</translation>
+    </message>
+</context>
 </TS>

@@ -675,6 +675,11 @@ void tst_UpdateWorkflow::failureEndsTheRun()
     QVERIFY2(!box || box->textFormat() == Qt::PlainText, "texts from the network are never markup");
     if (box) {
         QVERIFY2(WindowDriver::alertParts(box).contains(box->text()), "read out whole, as an alert");
+        const QList<QAbstractButton *> buttons = box->buttons();
+        QVERIFY2(std::any_of(buttons.cbegin(), buttons.cend(), [&](const QAbstractButton *button) {
+                     return button->text() == (language == "NL" ? "Details tonen..." : "Show Details...");
+                 }),
+                 "the details are behind a button in the language shown");
         // Its details tell whoever helps what was updated, how the run went and why it ended.
         const QString details = box->detailedText();
         QVERIFY2(details.section(QLatin1Char('\n'), 1, 1).contains(sim.address())
