@@ -238,6 +238,8 @@ bool tst_UpdateWorkflow::prepare(StationSim &sim, WindowDriver &driver, const QS
         return false;
     QTest::mouseClick(confirm, Qt::LeftButton, {}, QPoint(confirm->width() - 8, confirm->height() / 2));
     // Nothing keeps the computer awake before the click on "Update Firmware".
+    if (sleepServices.held() != 0)
+        return false;
     sleepServices.clear();
     QTest::mouseClick(driver.find<QPushButton>("pushButtonUpdate"), Qt::LeftButton);
     return confirm->isChecked() && QTest::qWaitFor([this] { return sleepServices.held() == 1; }, 10000);
