@@ -24,6 +24,19 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
+    // Values of updateState; the number is printed in the per-tick debug line.
+    enum UpdateState {
+        Idle = 0,
+        WaitForBase = 1,
+        Uploading = 4,
+        VerifyUpload = 5,
+        Upgrading = 6,
+        WaitForRestart = 8,
+        // Restarted after flashing: the run is over once the station says which version it now runs.
+        ConfirmVersion = 9,
+    };
+    Q_ENUM(UpdateState)
+
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
@@ -51,19 +64,6 @@ private slots:
     void noStationFound();
 
 private:
-    // Values of updateState; the number is printed in the per-tick debug line.
-    enum UpdateState {
-        Idle = 0,
-        WaitForBase = 1,
-        Uploading = 4,
-        VerifyUpload = 5,
-        Upgrading = 6,
-        WaitForRestart = 8,
-        // Restarted after flashing: the run is over once the station says which version it now runs.
-        ConfirmVersion = 9,
-    };
-    static QString stateName(int state);
-
     // The image this updater delivers, expected beside the program.
     static constexpr char deliveredImage[] = "vmlinuz20210125_v143";
 

@@ -15,28 +15,7 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QMessageBox>
-
-QString MainWindow::stateName(int state)
-{
-    switch (state) {
-    case Idle:
-        return QStringLiteral("Idle");
-    case WaitForBase:
-        return QStringLiteral("WaitForBase");
-    case Uploading:
-        return QStringLiteral("Uploading");
-    case VerifyUpload:
-        return QStringLiteral("VerifyUpload");
-    case Upgrading:
-        return QStringLiteral("Upgrading");
-    case WaitForRestart:
-        return QStringLiteral("WaitForRestart");
-    case ConfirmVersion:
-        return QStringLiteral("ConfirmVersion");
-    default:
-        return QString::number(state);
-    }
-}
+#include <QMetaEnum>
 
 void MainWindow::checkUpgradeLimits()
 {
@@ -150,7 +129,7 @@ void MainWindow::followStation(const QVector<QString> &units)
 void MainWindow::enterState(int state)
 {
     updateState = state;
-    details.note(QStringLiteral("state ") + stateName(state));
+    details.note(QStringLiteral("state ") + QLatin1String(QMetaEnum::fromType<UpdateState>().valueToKey(state)));
 }
 
 void MainWindow::endRun(const QString &reason)

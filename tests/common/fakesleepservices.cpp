@@ -43,13 +43,6 @@ constexpr char busConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD 
 </busconfig>
 )";
 
-void stop(std::unique_ptr<QProcess> &daemon)
-{
-    if (!daemon || daemon->state() == QProcess::NotRunning)
-        return;
-    daemon->kill();
-    daemon->waitForFinished(StopTimeoutMs);
-}
 } // namespace
 
 FakeSleepServices::FakeSleepServices() = default;
@@ -59,7 +52,10 @@ FakeSleepServices::~FakeSleepServices()
     clear();
     if (connected)
         QDBusConnection::disconnectFromBus(fakeConnection);
-    stop(daemon);
+    if (daemon && daemon->state() != QProcess::NotRunning) {
+        daemon->kill();
+        daemon->waitForFinished(StopTimeoutMs);
+    }
 }
 
 bool FakeSleepServices::fail(const QString &reason)
