@@ -1,8 +1,6 @@
 #include "discoverydatagram.h"
 
-#include <QStringList>
-
-#include <algorithm>
+#include <QHostAddress>
 
 QByteArray discoveryPing()
 {
@@ -39,13 +37,7 @@ QString unitTextAddress(const QString &unit)
 
 bool isDottedIpv4(const QString &address)
 {
-    const QStringList parts = address.split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return false;
-    return std::all_of(parts.cbegin(), parts.cend(), [](const QString &part) {
-        const bool digits = std::all_of(part.cbegin(), part.cend(),
-                                        [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
-        return digits && !part.isEmpty() && part.size() <= 3 && (part.size() == 1 || part.at(0) != QLatin1Char('0'))
-               && part.toInt() <= 255;
-    });
+    // Qt also reads short and padded forms ("10.1", " 10.0.0.1"): only the form it prints itself is taken.
+    const QHostAddress parsed(address);
+    return parsed.protocol() == QAbstractSocket::IPv4Protocol && parsed.toString() == address;
 }
