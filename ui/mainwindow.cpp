@@ -19,7 +19,6 @@
 #include <QSpacerItem>
 #include <QTimer>
 
-
 namespace {
 
 constexpr int workflowTickMs = 2000;

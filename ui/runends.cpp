@@ -86,8 +86,8 @@ void MainWindow::beginRun(const QString &addr, const QString &file)
     details.begin({
         QStringLiteral("Update started %1").arg(QDateTime::currentDateTime().toString(Qt::ISODate)),
         QStringLiteral("Base station %1, MAC %2, version \"%3\"")
-            .arg(addr, ui->labelMacAddr->text(), ui->labelDeviceStatus->text()),
-        QStringLiteral("Image %1, %2 bytes").arg(image.fileName()).arg(image.size()),
+            .arg(addr, runMac, ui->labelDeviceStatus->text()),
+        QStringLiteral("Image %1, %2 bytes").arg(image.fileName(), QString::number(image.size())),
         QStringLiteral("Pre-upload reboot: %1")
             .arg(ui->checkBoxNoReboot->isChecked() ? QStringLiteral("no") : QStringLiteral("yes")),
     });

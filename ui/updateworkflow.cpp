@@ -229,8 +229,11 @@ void MainWindow::progressUpd(int p, int q, QString src, QString msg, int stat)
 {
     // The wait displays of the tick come here too; only the station's reports are part of the run's story, and
     // of the upload only its end.
+    // One arg() for all: a station's text may itself hold "%1".
     if (sender() == baseCtrl && runInProgress() && (updateState != Uploading || stat != 0))
-        details.note(QStringLiteral("report %1/%2 %3% \"%4\" (status %5)").arg(q + 1).arg(stepCount).arg(p).arg(src).arg(stat));
+        details.note(QStringLiteral("report %1/%2 %3% \"%4\" (status %5)")
+                         .arg(QString::number(q + 1), QString::number(stepCount), QString::number(p), src,
+                              QString::number(stat)));
     StationWatch::Verdict verdict = StationWatch::Working;
     if (stat == 0 && (updateState == VerifyUpload || updateState == Upgrading))
         verdict = watch.report(q, isStationError(src));

@@ -208,14 +208,14 @@ Station::Event Station::waitForEvent(Clock::time_point until)
         if (rebootRequested)
             return RebootWanted;
         const Clock::time_point now = Clock::now();
-        if (!down && downMoment() && now >= *downMoment())
+        const auto moment = downMoment();
+        if (!down && moment && now >= *moment)
             down = downAt(statusAt(now));
         if (down)
             return WentDown;
         if (now >= until)
             return LifetimeOver;
         // A moment passed without taking the station down (a stall or an error came first) wakes it no more.
-        const auto moment = downMoment();
         supervisorWanted.wait_until(lock, moment && *moment > now ? std::min(until, *moment) : until);
     }
 }
