@@ -173,11 +173,6 @@ int FakeSleepServices::held() const
                              [](const Inhibition &i) { return i.answered && !i.released; }));
 }
 
-FakeSleepServices::Inhibition FakeSleepServices::last() const
-{
-    return record.isEmpty() ? Inhibition() : record.constLast();
-}
-
 QString FakeSleepServices::introspect(const QString &) const
 {
     return {};

@@ -58,7 +58,6 @@ public:
     QVector<Inhibition> inhibitions() const;
     int taken() const;
     int held() const;
-    Inhibition last() const;
 
     QString introspect(const QString &path) const override;
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override;

@@ -136,7 +136,7 @@ void tst_SleepInhibitor::inhibition()
     // A portal on the bus is asked first, logind only when the portal does not answer.
     QCOMPARE(services->inhibitions().first().service, portal == Mode::Absent ? Service::Logind : Service::Portal);
     QCOMPARE(services->inhibitions().size(), portal == Mode::Absent || holder == Holder::Portal ? 1 : 2);
-    const FakeSleepServices::Inhibition taken = services->last();
+    const FakeSleepServices::Inhibition taken = services->inhibitions().constLast();
     QCOMPARE(taken.reason, reason);
     if (holder == Holder::Portal) {
         QCOMPARE(taken.service, Service::Portal);

@@ -551,20 +551,19 @@ void tst_UpdateWorkflow::failureEndsTheRun_data()
         << crcNl << 1 << 30 << "Het basisstation meldt een fout: " + crcNl << againNl << true << 0;
     QTest::newRow("ERROR from the third step on") << QStringList{"--error-at-step", "3"} << true << "EN"
         << "ERROR" << 1 << 30 << "The base station reported an error: ERROR" << again << true << 0;
+    const QString notBack = QStringLiteral("The base station did not come back after its restart.");
+    const QString nothingUploaded = QStringLiteral(
+        "Nothing was uploaded, so its firmware is unchanged. Check that the base station has power and that its "
+        "network cable to the router is plugged in, then search for it again with \"Find my Velmora\".");
     QTest::newRow("no comeback after the pre-upload reboot") << QStringList{"--no-comeback"} << false << "EN" << ""
-        << 150 << 150 << "The base station did not come back after its restart."
-        << "Nothing was uploaded, so its firmware is unchanged. Check that the base station has power and that its "
-           "network cable to the router is plugged in, then search for it again with \"Find my Velmora\"." << false << 0;
+        << 150 << 150 << notBack << nothingUploaded << false << 0;
     QTest::newRow("no comeback, Dutch") << QStringList{"--no-comeback"} << false << "NL" << "" << 150 << 150
         << "Het basisstation is na de herstart niet meer bereikbaar."
         << "Er is niets geüpload, de firmware is dus niet veranderd. Controleer of het basisstation stroom heeft en of "
            "de netwerkkabel naar de router goed vastzit, en zoek het daarna opnieuw met \"Zoek mijn Velmora\"." << false << 0;
     QTest::newRow("another station at the new address after the reboot")
         << QStringList{"--comeback-at", qEnvironmentVariable("VMFWUPD_STATION_IP2"), "--comeback-mac", "0A:1B:2C:3D:4E:60"}
-        << false << "EN" << "" << 150 << 150 << "The base station did not come back after its restart."
-        << "Nothing was uploaded, so its firmware is unchanged. Check that the base station has power and that its "
-           "network cable to the router is plugged in, then search for it again with \"Find my Velmora\"." << false
-        << 0;
+        << false << "EN" << "" << 150 << 150 << notBack << nothingUploaded << false << 0;
     QTest::newRow("the same step for 10 minutes") << QStringList{"--stall-at-step", "3"} << true << "EN"
         << "Writing Flash" << 300 << -1 << "Upgrade Writing Flash" << "" << true << 0;
 
