@@ -7,7 +7,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDebug>
-#include <QGuiApplication>
 #include <QPointer>
 #include <QVariantMap>
 
@@ -43,7 +42,7 @@ QDBusMessage portalCloseCall(const QString &handle)
 
 QDBusMessage logindInhibitCall(const QString &reason)
 {
-    QString who = QGuiApplication::applicationDisplayName();
+    QString who = QCoreApplication::applicationName();
     if (who.isEmpty())
         who = QStringLiteral("vmfwupd");
     QDBusMessage call = QDBusMessage::createMethodCall(

@@ -4,12 +4,13 @@
 #include "discovery.h"
 #include "discoverydatagram.h"
 #include "ipbasectrl.h"
-#include "sleepinhibitor.h"
 #include "stylesheets.h"
 #include "ui_mainwindow.h"
+#include "updaterun.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDebug>
 #include <QDir>
 #include <QFileDialog>
@@ -17,11 +18,9 @@
 #include <QJsonDocument>
 #include <QMessageBox>
 #include <QSpacerItem>
-#include <QTimer>
 
 namespace {
 
-constexpr int workflowTickMs = 2000;
 // Debug mode opens on the click after this many clicks on the owl.
 constexpr int debugClickThreshold = 4;
 constexpr int helpBoxMinWidth = 1000;
@@ -38,6 +37,17 @@ void setAllVisible(std::initializer_list<QWidget *> widgets, bool visible)
         widget->setVisible(visible);
 }
 
+// What QMessageBox::critical shows, but never read as markup: the texts carry a station's address from its
+// acknowledgement, or a file name that debug mode lets the user pick freely.
+void showCritical(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    // The static helper makes the accept button the default when it is given none.
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -51,10 +61,8 @@ MainWindow::MainWindow(QWidget *parent)
     releaseDate = QStringLiteral("2021-01-26");
     ui->mainToolBar->hide();
     setWindowTitle(QStringLiteral("Velmora Updater ") + releaseDate);
-    firmwareVersion = QStringLiteral("V14.3");
     ui->lineEditFirmware->setText(QCoreApplication::applicationDirPath() + QLatin1Char('/')
-                                  + QLatin1String(deliveredImage));
-    updateState = 0;
+                                  + QLatin1String(UpdateRun::deliveredImage));
 
     QFont font = ui->pushButtonBrowse->font();
     font.setPointSize(12);
@@ -66,9 +74,8 @@ MainWindow::MainWindow(QWidget *parent)
     ui->labelStatus->setWordWrap(true);
     ui->labelFound->setWordWrap(true);
 
-    discovery = new Discovery(this);
-    baseCtrl = new IpBaseCtrl(this);
-    sleepInhibitor = new SleepInhibitor(this);
+    run = new UpdateRun(this);
+    run->setImage(ui->lineEditFirmware->text());
 
     applyStyleSheet({ui->pushButtonEN, ui->pushButtonNL, ui->pushButtonBrowse, ui->pushButtonUpdate,
                    ui->pushButtonDevSearch, ui->pushButtonDefaultCfg, ui->pushButtonInfo},
@@ -99,6 +106,7 @@ MainWindow::MainWindow(QWidget *parent)
     showModuleCheck(false);
     checkModule(false);
 
+    Discovery *discovery = run->discovery();
     connect(ui->pushButtonBrowse, &QPushButton::clicked, this, &MainWindow::fileBrowse);
     connect(ui->pushButtonUpdate, &QPushButton::clicked, this, &MainWindow::updateFirmware);
     connect(ui->pushButtonDevSearch, &QPushButton::clicked, discovery, &Discovery::start);
@@ -108,23 +116,22 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->pushButtonOwl, &QPushButton::clicked, this, &MainWindow::enableCustom);
     connect(ui->buttonGroupLang, &QButtonGroup::idClicked, this, &MainWindow::switchLang);
     connect(discovery, &Discovery::discoverReady, this, &MainWindow::discoverReady);
-    connect(discovery, &Discovery::statusUpd, this, &MainWindow::statusUpd);
-    connect(baseCtrl, &IpBaseCtrl::statusUpd, this, &MainWindow::statusUpd);
-    connect(baseCtrl, &IpBaseCtrl::progressUpd, this, &MainWindow::progressUpd);
-    connect(baseCtrl, &IpBaseCtrl::deviceStat, this, &MainWindow::deviceStat);
-
-    timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &MainWindow::timerCheck);
-    timer->start(workflowTickMs);
-    connect(baseCtrl, &IpBaseCtrl::requestDone, this, &MainWindow::requestDone);
+    connect(run, &UpdateRun::statusText, this, &MainWindow::statusUpd);
+    connect(run, &UpdateRun::progress, this, &MainWindow::progressUpd);
+    connect(run, &UpdateRun::stationVersion, this, &MainWindow::stationVersion);
+    connect(run, &UpdateRun::stationMac, this, &MainWindow::stationMac);
+    connect(run, &UpdateRun::versionDecided, this, &MainWindow::versionDecided);
     connect(discovery, &Discovery::nothingFound, this, &MainWindow::noStationFound);
+    connect(run, &UpdateRun::controlsEnabled, this, &MainWindow::enableControls);
+    connect(run, &UpdateRun::confirmationWithdrawn, this, [this] { showModuleCheck(false); });
+    connect(run, &UpdateRun::addressFollowed, this, &MainWindow::addressFollowed);
+    connect(run, &UpdateRun::failed, this, &MainWindow::runFailed);
+    // The owner's choices: each tick of the run reads them.
+    connect(ui->comboBoxIp, &QComboBox::currentTextChanged, run, &UpdateRun::setAddress);
+    connect(ui->lineEditFirmware, &QLineEdit::textChanged, run, &UpdateRun::setImage);
+    connect(ui->checkBoxNoReboot, &QCheckBox::toggled, run, [this](bool noReboot) { run->setPreReboot(!noReboot); });
 
     debugClicks = 0;
-    uploadDone = false;
-    updateRequested = false;
-    upgradeDone = false;
-    baseAvailable = false;
-    updateFailed = false;
 
     switchLang(0);
 }
@@ -144,11 +151,9 @@ void MainWindow::fileBrowse()
 
 void MainWindow::discoverReady(QVector<QString> units)
 {
-    // The workflow's own search looks for the station being updated; the list stays.
-    if (discovery->isQuiet()) {
-        followStation(units);
+    // The run's own search looks for the station being updated; the list stays.
+    if (run->discovery()->isQuiet())
         return;
-    }
     showDeviceInfo(true);
     QString mac;
     QStringList addresses;
@@ -167,17 +172,15 @@ void MainWindow::discoverReady(QVector<QString> units)
         ui->comboBoxIp->addItems(addresses);
         ui->comboBoxIp->setCurrentIndex(0);
     }
-    baseCtrl->requestGetVersion(ui->comboBoxIp->currentText());
+    run->askVersion();
     ui->labelMacAddr->setText(mac);
 }
 
 void MainWindow::noStationFound()
 {
-    // The workflow's own search: the run's details keep its outcome.
-    if (discovery->isQuiet()) {
-        details.note(QStringLiteral("no station answered the search"));
+    // The run's own search: the run's details keep its outcome.
+    if (run->discovery()->isQuiet())
         return;
-    }
     const QString advice =
         tr("Check that the base station is switched on and that its network cable is plugged into the router, and "
            "that this computer is on the same home network (not a guest network, and no VPN in between).\n\n"
@@ -196,9 +199,28 @@ void MainWindow::noStationFound()
     box->open();
 }
 
+void MainWindow::updateFirmware()
+{
+    switch (run->requestUpdate()) {
+    case UpdateRun::Request::StationNotAnswered:
+        showCritical(tr("Velmora BaseStation"), tr("The basestation %1 could not be reached").arg(run->address()));
+        break;
+    case UpdateRun::Request::ImageMissing:
+        showCritical(tr("Velmora Firmware File"), tr("The firmware file %1 was not found").arg(run->image()));
+        break;
+    case UpdateRun::Request::Taken:
+        break;
+    }
+}
+
+void MainWindow::btnTest()
+{
+    run->controller()->requestFwUpgStatus(run->address());
+}
+
 void MainWindow::setDefaultConfig()
 {
-    baseCtrl->requestSetDefaultConfig(ui->comboBoxIp->currentText());
+    run->controller()->requestSetDefaultConfig(run->address());
 }
 
 void MainWindow::checkModule(bool en)
@@ -235,17 +257,26 @@ void MainWindow::cfgJsonUpd(QByteArray data)
     Q_UNUSED(config)
 }
 
-void MainWindow::deviceStat(QString msg, QString mac)
+void MainWindow::progressUpd(int p, int q, QString label)
 {
-    ui->labelDeviceStatus->setText(msg);
-    if (!mac.isEmpty())
-        ui->labelMacAddr->setText(mac);
-    if (!askedBeforeReboot())
-        baseAvailable = true;
-    qDebug() << "deviceStat" << msg << " " << mac << " " << updateState;
-    // After the restart that ends an update, this answer tells whether the update took.
-    confirmUpdate(msg);
-    if (msg.contains(firmwareVersion) && updateState == 0)
+    ui->progressBar->setValue(p);
+    ui->progressBarTotal->setValue(p + 100 * q);
+    ui->labelStatus->setText(label + QStringLiteral(" (%1/%2)").arg(q + 1).arg(UpdateRun::stepCount));
+}
+
+void MainWindow::stationVersion(QString version)
+{
+    ui->labelDeviceStatus->setText(version);
+}
+
+void MainWindow::stationMac(QString mac)
+{
+    ui->labelMacAddr->setText(mac);
+}
+
+void MainWindow::versionDecided(bool upToDate)
+{
+    if (upToDate)
         ui->labelWarning->setText(tr("This Velmora is up to date"));
     else
         showModuleCheck(true);
@@ -253,7 +284,7 @@ void MainWindow::deviceStat(QString msg, QString mac)
 
 void MainWindow::enableCustom()
 {
-    if (updateState == 0)
+    if (run->state() == UpdateRun::Idle)
         ++debugClicks;
     if (debugClicks <= debugClickThreshold)
         return;
@@ -293,4 +324,61 @@ void MainWindow::showModuleCheck(bool visible)
         ui->checkBoxModClose->setChecked(false);
         checkModule(false);
     }
+}
+
+void MainWindow::enableControls(bool enable)
+{
+    const std::initializer_list<QWidget *> controls = {ui->pushButtonBrowse, ui->pushButtonDevSearch,
+                                                       ui->pushButtonDefaultCfg, ui->pushButtonUpdate,
+                                                       ui->lineEditFirmware, ui->comboBoxIp};
+    for (QWidget *control : controls)
+        control->setEnabled(enable);
+    ui->labelWarning->setText(enable ? QString() : tr("Upgrade in Progress. Do not power off the base station!"));
+}
+
+void MainWindow::addressFollowed(QString address, QString from)
+{
+    const int index = ui->comboBoxIp->currentIndex();
+    if (index >= 0 && ui->comboBoxIp->itemText(index) == from)
+        ui->comboBoxIp->setItemText(index, address);
+    else
+        ui->comboBoxIp->setEditText(address);
+}
+
+void MainWindow::runFailed(QString message, QString advice, QString details)
+{
+    // An error the station reported stands in the status line alone.
+    if (advice.isEmpty())
+        return;
+    auto *box = new QMessageBox(QMessageBox::Warning, tr("Velmora Firmware Update"),
+                                message + QLatin1String("\n\n") + advice, QMessageBox::Ok, this);
+    box->setTextFormat(Qt::PlainText);
+    // Qt shows it as plain, selectable text behind "Show Details...": for whoever helps the owner.
+    box->setDetailedText(details);
+    box->setDefaultButton(QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // Not exec(): no tick may run inside the one that ends the run, and the window goes on asking for the version.
+    box->open();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (run->inProgress()) {
+        QMessageBox box(QMessageBox::Warning, tr("Velmora Firmware Update"),
+                        tr("The update is still in progress. Closing the updater now can leave the base station "
+                           "without working firmware.")
+                            + QLatin1String("\n\n") + tr("Close anyway?"),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setTextFormat(Qt::PlainText);
+        box.button(QMessageBox::Yes)->setText(tr("&Yes"));
+        box.button(QMessageBox::No)->setText(tr("&No"));
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        if (box.exec() != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
+        run->leave(QStringLiteral("the window was closed"));
+    }
+    QMainWindow::closeEvent(event);
 }

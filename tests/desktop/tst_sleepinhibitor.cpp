@@ -3,7 +3,7 @@
 #include "sleepinhibitor.h"
 
 #include <QDBusConnection>
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <QtTest>
 
 #include <memory>
@@ -16,7 +16,7 @@ using Service = FakeSleepServices::Service;
 
 enum class End { Release, Destroy, ReleaseBeforeAnswer };
 
-const QString displayName = QStringLiteral("Velmora Updater");
+const QString applicationName = QStringLiteral("velmora-updater");
 // The bound on each service's answer, with room for a loaded machine.
 constexpr int answerBoundMs = 5000;
 constexpr int marginMs = 3000;
@@ -59,7 +59,7 @@ void tst_SleepInhibitor::initTestCase()
     // Never the machine's own buses, even when run by hand: until the fake starts its own, both lead nowhere.
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/vmfwupd-no-bus");
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/vmfwupd-no-bus");
-    QGuiApplication::setApplicationDisplayName(displayName);
+    QCoreApplication::setApplicationName(applicationName);
     passOn = qInstallMessageHandler(keepDebugLine);
 }
 
@@ -145,7 +145,7 @@ void tst_SleepInhibitor::inhibition()
     } else {
         QCOMPARE(taken.service, Service::Logind);
         QCOMPARE(taken.what, QStringLiteral("sleep:idle"));
-        QCOMPARE(taken.who, displayName);
+        QCOMPARE(taken.who, applicationName);
         QCOMPARE(taken.mode, QStringLiteral("block"));
     }
 

@@ -176,7 +176,7 @@ bool controlsEnabled(WindowDriver &driver)
 // The driver stops the workflow timer for tests that tick by hand; here it runs as in the program.
 bool runRealTimer(WindowDriver &driver)
 {
-    auto *timer = driver.window().findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
+    QTimer *timer = driver.workflowTimer();
     if (!timer || timer->interval() != 2000)
         return false;
     timer->start();

@@ -471,7 +471,7 @@ void tst_MainWindow::typedAddressIsAsked()
     QTest::mouseClick(driver.find<QPushButton>("pushButtonUpdate"), Qt::LeftButton);
     QVERIFY(driver.tick());
     QVERIFY2(driver.state() != 0, "no run started");
-    QMetaObject::invokeMethod(&driver.window(), "deviceStat", Qt::DirectConnection,
+    QMetaObject::invokeMethod(driver.run(), "deviceStat", Qt::DirectConnection,
                               Q_ARG(QString, QStringLiteral("143 20210125 V14.3")), Q_ARG(QString, QString()));
     QVERIFY2(driver.find<QLabel>("labelWarning")->text() != QLatin1String("This Velmora is up to date"),
              "declared up to date during a run");
@@ -539,7 +539,7 @@ void tst_MainWindow::progressDisplay()
 
     WindowDriver driver;
     QTest::mouseClick(driver.find<QPushButton>(qPrintable("pushButton" + language)), Qt::LeftButton);
-    QMetaObject::invokeMethod(&driver.window(), "progressUpd", Qt::DirectConnection, Q_ARG(int, p), Q_ARG(int, q),
+    QMetaObject::invokeMethod(driver.run(), "progressUpd", Qt::DirectConnection, Q_ARG(int, p), Q_ARG(int, q),
                               Q_ARG(QString, src), Q_ARG(QString, msg), Q_ARG(int, 0));
     QCOMPARE(driver.find<QLabel>("labelStatus")->text(), label);
     QCOMPARE(driver.statusBarText(), status);
@@ -612,7 +612,7 @@ void tst_MainWindow::accessibleTexts()
     QFETCH(QString, description);
 
     WindowDriver driver;
-    QMetaObject::invokeMethod(&driver.window(), "deviceStat", Qt::DirectConnection,
+    QMetaObject::invokeMethod(driver.run(), "deviceStat", Qt::DirectConnection,
                               Q_ARG(QString, QStringLiteral("143 20201120 V14.2")),
                               Q_ARG(QString, QStringLiteral("5C:E1:A0:42:17:0B")));
     // Everything on screen: debug mode, and the update controls behind the bracelet confirmation.
@@ -672,7 +672,7 @@ void tst_MainWindow::accessibleActionsClick()
 
     WindowDriver driver;
     // A station on an older version offers the bracelet confirmation.
-    QMetaObject::invokeMethod(&driver.window(), "deviceStat", Qt::DirectConnection,
+    QMetaObject::invokeMethod(driver.run(), "deviceStat", Qt::DirectConnection,
                               Q_ARG(QString, QStringLiteral("143 20201120 V14.2")), Q_ARG(QString, QString()));
     if (!clickedFirst.isEmpty())
         QTest::mouseClick(driver.find<QPushButton>(qPrintable(clickedFirst)), Qt::LeftButton);

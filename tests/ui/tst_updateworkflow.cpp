@@ -638,7 +638,7 @@ void tst_UpdateWorkflow::failureEndsTheRun()
     for (int tick = 1; tick <= 800 && (triggerTick < 0 || tick <= triggerTick + qMax(earliest, latest)); ++tick) {
         if (answerOnceAfter > 0 && !answeredOnce && tick == triggerTick + answerOnceAfter) {
             // The silent station answers one request, as the controller reports it.
-            QVERIFY(QMetaObject::invokeMethod(&driver.window(), "requestDone", Q_ARG(QString, "version"),
+            QVERIFY(QMetaObject::invokeMethod(driver.run(), "requestDone", Q_ARG(QString, "version"),
                                               Q_ARG(QString, QString())));
             answeredOnce = true;
             triggerTick = tick - 1;

@@ -1,6 +1,7 @@
 #include "windowdriver.h"
 
 #include "ipbasectrl.h"
+#include "updaterun.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -39,7 +40,7 @@ WindowDriver::WindowDriver()
 {
     stateLines->clear();
     previousHandler = qInstallMessageHandler(captureStateLines);
-    auto *timer = mainWindow.findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
+    QTimer *timer = workflowTimer();
     Q_ASSERT(timer);
     timer->stop();
     mainWindow.show();
@@ -50,9 +51,19 @@ WindowDriver::~WindowDriver()
     qInstallMessageHandler(previousHandler);
 }
 
+UpdateRun *WindowDriver::run() const
+{
+    return mainWindow.findChild<UpdateRun *>();
+}
+
 IpBaseCtrl *WindowDriver::controller() const
 {
-    return mainWindow.findChild<IpBaseCtrl *>();
+    return run()->controller();
+}
+
+QTimer *WindowDriver::workflowTimer() const
+{
+    return run()->findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 QNetworkAccessManager *WindowDriver::manager() const
@@ -62,7 +73,7 @@ QNetworkAccessManager *WindowDriver::manager() const
 
 bool WindowDriver::tick(Wait wait)
 {
-    QMetaObject::invokeMethod(&mainWindow, "timerCheck", Qt::DirectConnection);
+    QMetaObject::invokeMethod(run(), "timerCheck", Qt::DirectConnection);
     return wait == NoSettle || settle();
 }
 

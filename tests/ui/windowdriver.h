@@ -1,12 +1,14 @@
 #pragma once
 
 #include "mainwindow.h"
+#include "updaterun.h"
 
 #include <QStringList>
 
 class IpBaseCtrl;
 class QNetworkAccessManager;
 class QNetworkReply;
+class QTimer;
 
 // Drives one updater window in a test as a user would, with the workflow timer stopped: the test calls each
 // tick itself and waits for the station's answers in between, so a whole run takes seconds, not minutes.
@@ -17,7 +19,10 @@ public:
     ~WindowDriver();
 
     MainWindow &window() { return mainWindow; }
+    UpdateRun *run() const;
     IpBaseCtrl *controller() const;
+    // Stopped from the start; a test that wants the window's own pace starts it.
+    QTimer *workflowTimer() const;
 
     template<class T>
     T *find(const char *objectName) const

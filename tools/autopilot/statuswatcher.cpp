@@ -1,11 +1,10 @@
 #include "statuswatcher.h"
 
-#include "ipbasectrl.h"
+#include "updaterun.h"
 
 #include <QLabel>
 #include <QMainWindow>
 #include <QStatusBar>
-#include <QTimer>
 
 StatusWatcher::StatusWatcher(QMainWindow *window)
     : QObject(window)
@@ -13,12 +12,10 @@ StatusWatcher::StatusWatcher(QMainWindow *window)
 {
     Q_ASSERT(stepLabel);
     connect(window->statusBar(), &QStatusBar::messageChanged, this, &StatusWatcher::takeMessage);
-    // The label has no change signal. The window writes it only from its progress slot, which runs on the
-    // controller's reports and from the workflow tick: looking after each of those sees every text.
-    if (auto *controller = window->findChild<IpBaseCtrl *>())
-        connect(controller, &IpBaseCtrl::progressUpd, this, &StatusWatcher::checkStepText);
-    if (auto *tick = window->findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly))
-        connect(tick, &QTimer::timeout, this, &StatusWatcher::checkStepText);
+    // The label has no change signal. The window writes it only when the run reports progress: looking after
+    // each report, once the window has shown it, sees every text.
+    if (auto *run = window->findChild<UpdateRun *>())
+        connect(run, &UpdateRun::progress, this, &StatusWatcher::checkStepText);
 }
 
 void StatusWatcher::checkStepText()

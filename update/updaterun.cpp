@@ -1,27 +1,24 @@
-// The update sequence of MainWindow: a state machine stepped once per timer tick. The controller only
-// answers single requests; all pacing and waiting lives here, counted in ticks.
+#include "updaterun.h"
 
-#include "mainwindow.h"
-
+#include "discovery.h"
 #include "ipbasectrl.h"
 #include "replyreaders.h"
 #include "runlimits.h"
 #include "sleepinhibitor.h"
-#include "ui_mainwindow.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
-#include <QMessageBox>
+#include <QTimer>
 
 #include <algorithm>
 #include <iterator>
 
 namespace {
 
-constexpr int waitTicks = 25;
-constexpr int progressPerWaitTick = 4;
+constexpr int workflowTickMs = 2000;
+constexpr int progressPerWaitTick = 100 / UpdateRun::waitTicks;
 constexpr int verifyPolls = 5;
-constexpr int stepCount = 7;
 
 enum ReportStatus {
     UploadComplete = 1,
@@ -29,8 +26,8 @@ enum ReportStatus {
     ReportError = 4,
 };
 
-// Texts from the controller arrive translated in its own context; a second lookup here lets the window's
-// catalog word them its own way, and leaves them unchanged where it has no entry.
+// Texts from the controller arrive translated in its own context; a second lookup in the window's context lets
+// its catalog word them its own way, and leaves them unchanged where it has no entry.
 QString translated(const QString &text)
 {
     return QCoreApplication::translate("MainWindow", text.toUtf8().constData());
@@ -43,56 +40,82 @@ bool isStationError(const QString &src)
                        [&src](const char *text) { return src == QCoreApplication::translate("IpBaseCtrl", text); });
 }
 
-// What QMessageBox::critical shows, but never read as markup: the texts carry a station's address from its
-// acknowledgement, or a file name that debug mode lets the user pick freely.
-void showCritical(const QString &title, const QString &text)
-{
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok);
-    box.setTextFormat(Qt::PlainText);
-    // The static helper makes the accept button the default when it is given none.
-    box.setDefaultButton(QMessageBox::Ok);
-    box.exec();
-}
-
 } // namespace
 
-void MainWindow::updateFirmware()
+UpdateRun::UpdateRun(QObject *parent)
+    : QObject(parent)
+    , search(new Discovery(this))
+    , baseCtrl(new IpBaseCtrl(this))
+    , timer(new QTimer(this))
+    , sleepInhibitor(new SleepInhibitor(this))
+    , firmwareVersion(QLatin1String(deliveredVersion))
 {
-    if (!baseAvailable) {
-        showCritical(tr("Velmora BaseStation"),
-                     tr("The basestation %1 could not be reached").arg(ui->comboBoxIp->currentText()));
-        return;
-    }
-    const QString path = ui->lineEditFirmware->text();
-    if (QFileInfo::exists(path)) {
-        // A press while the last run waits for the station's restart starts nothing new.
-        if (!runInProgress()) {
-            beginRun(ui->comboBoxIp->currentText(), path);
-            // A computer that sleeps in the middle of an update leaves the station half done.
-            sleepInhibitor->inhibit(tr("Updating the firmware of the Velmora base station"));
-        }
-        updateRequested = true;
-        return;
-    }
-    showCritical(tr("Velmora Firmware File"), tr("The firmware file %1 was not found").arg(path));
+    connect(search, &Discovery::statusUpd, this, &UpdateRun::statusText);
+    connect(baseCtrl, &IpBaseCtrl::statusUpd, this, &UpdateRun::statusText);
+    connect(baseCtrl, &IpBaseCtrl::progressUpd, this, &UpdateRun::progressUpd);
+    connect(baseCtrl, &IpBaseCtrl::deviceStat, this, &UpdateRun::deviceStat);
+    connect(timer, &QTimer::timeout, this, &UpdateRun::timerCheck);
+    timer->start(workflowTickMs);
+    connect(baseCtrl, &IpBaseCtrl::requestDone, this, &UpdateRun::requestDone);
+    connect(search, &Discovery::discoverReady, this, &UpdateRun::discoverReady);
+    connect(search, &Discovery::nothingFound, this, &UpdateRun::nothingFound);
 }
 
-void MainWindow::btnTest()
+void UpdateRun::setAddress(const QString &address)
 {
-    baseCtrl->requestFwUpgStatus(ui->comboBoxIp->currentText());
+    if (address == addr)
+        return;
+    addr = address;
+    answeredMac.clear();
 }
 
-void MainWindow::timerCheck()
+void UpdateRun::setImage(const QString &path)
 {
-    const QString addr = ui->comboBoxIp->currentText();
-    const QString file = ui->lineEditFirmware->text();
+    file = path;
+}
+
+void UpdateRun::setPreReboot(bool reboot)
+{
+    preReboot = reboot;
+}
+
+bool UpdateRun::isUpToDate(const QString &version)
+{
+    return version.contains(QLatin1String(deliveredVersion));
+}
+
+UpdateRun::Request UpdateRun::requestUpdate()
+{
+    if (!baseAvailable)
+        return Request::StationNotAnswered;
+    if (!QFileInfo::exists(file))
+        return Request::ImageMissing;
+    // A request while the last run waits for the station's restart starts nothing new.
+    if (!inProgress()) {
+        beginRun();
+        // A computer that sleeps in the middle of an update leaves the station half done.
+        sleepInhibitor->inhibit(
+            QCoreApplication::translate("MainWindow", "Updating the firmware of the Velmora base station"));
+    }
+    updateRequested = true;
+    return Request::Taken;
+}
+
+void UpdateRun::askVersion()
+{
+    baseCtrl->requestGetVersion(addr);
+}
+
+void UpdateRun::timerCheck()
+{
     bool startUpg = false;
     bool checkUpl = false;
     bool checkUpg = false;
     bool checkAvail = false;
 
     if (addr != lastAddr) {
-        ui->labelDeviceStatus->setText(QString());
+        shownVersion.clear();
+        emit stationVersion(shownVersion);
         baseCtrl->requestGetVersion(addr);
         lastAddr = addr;
     }
@@ -100,7 +123,8 @@ void MainWindow::timerCheck()
     if (updateFailed) {
         abortRun(QStringLiteral("error report: ") + failureText);
         // A report that came after the error, from a poll that was under way, must not leave its text there.
-        ui->statusBar->showMessage(failureText);
+        emit statusText(failureText);
+        emit failed(failureText, QString(), details.text());
     }
 
     // Before the state's own work, so that a run that ends here goes on in Idle within the same tick, as after an
@@ -115,7 +139,7 @@ void MainWindow::timerCheck()
         if (updateRequested) {
             enableControls(false);
             updateRequested = false;
-            if (ui->checkBoxNoReboot->isChecked()) {
+            if (!preReboot) {
                 waitCount = 0;
                 baseAvailable = true;
                 qDebug() << "Skipping Base Reboot, wait for ready";
@@ -131,7 +155,9 @@ void MainWindow::timerCheck()
     case WaitForBase:
         if (waitCount > 0) {
             --waitCount;
-            progressUpd((waitTicks - waitCount) * progressPerWaitTick, 0, tr("Wait"), tr("wait for base"), 0);
+            progressUpd((waitTicks - waitCount) * progressPerWaitTick, 0,
+                        QCoreApplication::translate("MainWindow", "Wait"),
+                        QCoreApplication::translate("MainWindow", "wait for base"), 0);
         } else if (baseAvailable) {
             uploadDone = false;
             startUpload();
@@ -145,11 +171,14 @@ void MainWindow::timerCheck()
                 checkAvail = true;
                 followAfterSilence(-waitCount);
             } else {
-                failRun(tr("The base station did not come back after its restart."),
-                        tr("Nothing was uploaded, so its firmware is unchanged. Check that the base station has "
-                           "power and that its network cable to the router is plugged in, then search for it again "
-                           "with \"%1\".")
-                            .arg(ui->pushButtonDevSearch->text()),
+                failRun(QCoreApplication::translate("MainWindow",
+                                                    "The base station did not come back after its restart."),
+                        QCoreApplication::translate(
+                            "MainWindow",
+                            "Nothing was uploaded, so its firmware is unchanged. Check that the base station has "
+                            "power and that its network cable to the router is plugged in, then search for it again "
+                            "with \"%1\".")
+                            .arg(QCoreApplication::translate("MainWindow", "Find my Velmora")),
                         QStringLiteral("no answer to a version request within %1 ticks of the reboot request")
                             .arg(RunLimits::comebackTicks));
             }
@@ -186,8 +215,9 @@ void MainWindow::timerCheck()
         // Counts down two per tick, so the restart wait is about half as long as the first one.
         if (waitCount - 1 > 0) {
             waitCount -= 2;
-            progressUpd((waitTicks - waitCount) * progressPerWaitTick, stepCount - 1, tr("Wait"),
-                        tr("wait for base"), 0);
+            progressUpd((waitTicks - waitCount) * progressPerWaitTick, stepCount - 1,
+                        QCoreApplication::translate("MainWindow", "Wait"),
+                        QCoreApplication::translate("MainWindow", "wait for base"), 0);
         } else {
             --waitCount;
             finishUpdate();
@@ -196,10 +226,12 @@ void MainWindow::timerCheck()
         break;
     case ConfirmVersion:
         if (++restartTicks >= RunLimits::restartComebackTicks) {
-            failRun(tr("The base station has not come back after the update."),
-                    tr("Check that the base station has power and that its network cable to the router is plugged "
-                       "in, then search for it again with \"%1\".")
-                        .arg(ui->pushButtonDevSearch->text()),
+            failRun(QCoreApplication::translate("MainWindow", "The base station has not come back after the update."),
+                    QCoreApplication::translate(
+                        "MainWindow",
+                        "Check that the base station has power and that its network cable to the router is plugged "
+                        "in, then search for it again with \"%1\".")
+                        .arg(QCoreApplication::translate("MainWindow", "Find my Velmora")),
                     QStringLiteral("no answer to a version request within %1 ticks of the finish report")
                         .arg(RunLimits::restartComebackTicks));
         } else if (!baseAvailable) {
@@ -225,12 +257,12 @@ void MainWindow::timerCheck()
         baseCtrl->requestGetVersion(addr);
 }
 
-void MainWindow::progressUpd(int p, int q, QString src, QString msg, int stat)
+void UpdateRun::progressUpd(int p, int q, QString src, QString msg, int stat)
 {
     // The wait displays of the tick come here too; only the station's reports are part of the run's story, and
     // of the upload only its end.
     // One arg() for all: a station's text may itself hold "%1".
-    if (sender() == baseCtrl && runInProgress() && (updateState != Uploading || stat != 0))
+    if (sender() == baseCtrl && inProgress() && (updateState != Uploading || stat != 0))
         details.note(QStringLiteral("report %1/%2 %3% \"%4\" (status %5)")
                          .arg(QString::number(q + 1), QString::number(stepCount), QString::number(p), src,
                               QString::number(stat)));
@@ -258,34 +290,45 @@ void MainWindow::progressUpd(int p, int q, QString src, QString msg, int stat)
     default:
         break;
     }
-    ui->progressBar->setValue(p);
-    ui->progressBarTotal->setValue(p + 100 * q);
-    ui->labelStatus->setText(translated(src) + QStringLiteral(" (%1/%2)").arg(q + 1).arg(stepCount));
-    ui->statusBar->showMessage(translated(msg));
+    emit progress(p, q, translated(src));
+    emit statusText(translated(msg));
     if (verdict == StationWatch::GaveUp)
-        failRun(tr("The base station reported an error: %1").arg(translated(src)),
-                tr("The update did not finish. Keep the base station switched on and try the update again."),
+        failRun(QCoreApplication::translate("MainWindow", "The base station reported an error: %1").arg(translated(src)),
+                QCoreApplication::translate(
+                    "MainWindow",
+                    "The update did not finish. Keep the base station switched on and try the update again."),
                 QStringLiteral("the station reported its own error %1 times in a row")
                     .arg(RunLimits::stationErrorReports));
 }
 
-void MainWindow::enableControls(bool enable)
+void UpdateRun::deviceStat(QString msg, QString mac)
 {
-    const std::initializer_list<QWidget *> controls = {ui->pushButtonBrowse, ui->pushButtonDevSearch,
-                                                       ui->pushButtonDefaultCfg, ui->pushButtonUpdate,
-                                                       ui->lineEditFirmware, ui->comboBoxIp};
-    for (QWidget *control : controls)
-        control->setEnabled(enable);
-    ui->labelWarning->setText(enable ? QString() : tr("Upgrade in Progress. Do not power off the base station!"));
+    shownVersion = msg;
+    emit stationVersion(msg);
+    if (!mac.isEmpty()) {
+        answeredMac = mac;
+        emit stationMac(mac);
+    }
+    if (!askedBeforeReboot())
+        baseAvailable = true;
+    qDebug() << "deviceStat" << msg << " " << mac << " " << updateState;
+    // After the restart that ends an update, this answer tells whether the update took.
+    confirmUpdate(msg);
+    emit versionDecided(msg.contains(firmwareVersion) && updateState == Idle);
 }
 
-void MainWindow::startUpload()
+void UpdateRun::enableControls(bool enable)
 {
-    baseCtrl->uploadFirmware(ui->comboBoxIp->currentText(), ui->lineEditFirmware->text());
+    emit controlsEnabled(enable);
+}
+
+void UpdateRun::startUpload()
+{
+    baseCtrl->uploadFirmware(addr, file);
     uploadDone = false;
 }
 
-void MainWindow::finishUpdate()
+void UpdateRun::finishUpdate()
 {
     updateRequested = false;
     uploadDone = false;
