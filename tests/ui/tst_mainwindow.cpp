@@ -133,7 +133,7 @@ void tst_MainWindow::discoveryShowsTheStation()
     StationSim sim = StationSim::onOwnLoopbackAddress(simArgs << "--mac" << "12:34:56:78:9A:BC");
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     WindowDriver driver;
-    driver.discover(sim.address(), QStringLiteral("AA:BB:CC:DD:EE:FF"));
+    driver.offerStation(sim.address(), QStringLiteral("AA:BB:CC:DD:EE:FF"));
 
     QVERIFY(visible(driver, deviceInfo, true));
     QCOMPARE(driver.find<QComboBox>("comboBoxIp")->currentText(), sim.address());
@@ -320,7 +320,7 @@ void tst_MainWindow::networkTextsAreShownAsPlainText()
     StationSim sim = StationSim::onOwnLoopbackAddress({"--version", markup});
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     WindowDriver driver;
-    driver.discover(sim.address());
+    driver.offerStation(sim.address());
     QVERIFY(waitForVersion(driver, markup));
     for (const char *name : {"labelDeviceStatus", "labelMacAddr", "labelStatus"}) {
         QCOMPARE(driver.find<QLabel>(name)->textFormat(), Qt::PlainText);
@@ -332,7 +332,7 @@ void tst_MainWindow::braceletConfirmationShowsUpdateControls()
     StationSim sim = StationSim::onOwnLoopbackAddress();
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     WindowDriver driver;
-    driver.discover(sim.address());
+    driver.offerStation(sim.address());
     auto *check = driver.find<QCheckBox>("checkBoxModClose");
     QTRY_VERIFY_WITH_TIMEOUT(check->isVisible(), 10000);
 
@@ -378,7 +378,7 @@ void tst_MainWindow::updateRefusedWithoutFirmwareFile()
     WindowDriver driver;
     driver.clickOwl(debugClicksNeeded);
     driver.find<QLineEdit>("lineEditFirmware")->setText(QStringLiteral("no/such/<i>vmlinuz</i>"));
-    driver.discover(sim.address());
+    driver.offerStation(sim.address());
     QVERIFY(waitForVersion(driver, QStringLiteral("143 20201120 V14.2")));
 
     WindowDriver::MessageBoxSeen seen;
@@ -398,7 +398,7 @@ void tst_MainWindow::languageSwitch()
     StationSim sim = StationSim::onOwnLoopbackAddress();
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     WindowDriver driver;
-    driver.discover(sim.address());
+    driver.offerStation(sim.address());
     QVERIFY(waitForVersion(driver, QStringLiteral("143 20201120 V14.2")));
     driver.clickOwl(debugClicksNeeded);
     auto *warning = driver.find<QLabel>("labelWarning");

@@ -1,15 +1,15 @@
 #include "windowdriver.h"
 
-#include "ipbasectrl.h"
-#include "updaterun.h"
-
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMessageBox>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -17,106 +17,85 @@
 
 namespace {
 
-Q_GLOBAL_STATIC(QStringList, stateLines)
-QtMessageHandler previousHandler = nullptr;
-
-// The window reports its workflow state only in its per-tick debug line; keep those lines for the test.
-void captureStateLines(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type == QtDebugMsg && message.startsWith(QLatin1String("State ")))
-        *stateLines << message.simplified();
-    else if (previousHandler)
-        previousHandler(type, context, message);
-}
-
-QStringList lastStateWords()
-{
-    return stateLines->isEmpty() ? QStringList() : stateLines->constLast().split(QLatin1Char(' '));
-}
+constexpr int debugClicksNeeded = 5;
 
 } // namespace
 
 WindowDriver::WindowDriver()
 {
-    stateLines->clear();
-    previousHandler = qInstallMessageHandler(captureStateLines);
-    QTimer *timer = workflowTimer();
-    Q_ASSERT(timer);
-    timer->stop();
+    attach(mainWindow.findChild<UpdateRun *>());
     mainWindow.show();
-}
-
-WindowDriver::~WindowDriver()
-{
-    qInstallMessageHandler(previousHandler);
-}
-
-UpdateRun *WindowDriver::run() const
-{
-    return mainWindow.findChild<UpdateRun *>();
-}
-
-IpBaseCtrl *WindowDriver::controller() const
-{
-    return run()->controller();
-}
-
-QTimer *WindowDriver::workflowTimer() const
-{
-    return run()->findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
-}
-
-QNetworkAccessManager *WindowDriver::manager() const
-{
-    return controller()->findChild<QNetworkAccessManager *>();
-}
-
-bool WindowDriver::tick(Wait wait)
-{
-    QMetaObject::invokeMethod(run(), "timerCheck", Qt::DirectConnection);
-    return wait == NoSettle || settle();
-}
-
-bool WindowDriver::settle(int timeoutMs)
-{
-    // Handled replies are released with deleteLater; qWaitFor also runs those deferred deletes.
-    return QTest::qWaitFor(
-        [this] {
-            const QList<QNetworkReply *> replies = manager()->findChildren<QNetworkReply *>();
-            return std::all_of(replies.cbegin(), replies.cend(), bodySent);
-        },
-        timeoutMs);
-}
-
-bool WindowDriver::bodySent(QNetworkReply *reply)
-{
-    if (reply->operation() != QNetworkAccessManager::PostOperation)
-        return false;
-    // Seen first before the event loop has run since the upload began, so no progress report is missed.
-    if (!reply->property("watched").toBool()) {
-        reply->setProperty("watched", true);
-        QObject::connect(reply, &QNetworkReply::uploadProgress, reply, [reply](qint64 sent, qint64 total) {
-            if (total > 0 && sent == total)
-                reply->setProperty("bodySent", true);
-        });
-    }
-    return reply->property("bodySent").toBool();
-}
-
-int WindowDriver::state() const
-{
-    const QStringList words = lastStateWords();
-    return words.size() > 1 ? words.at(1).toInt() : -1;
-}
-
-QString WindowDriver::requestFlags() const
-{
-    return lastStateWords().mid(2).join(QLatin1Char(' '));
 }
 
 QString WindowDriver::statusBarText() const
 {
     return find<QStatusBar>("statusBar")->currentMessage();
+}
+
+QString WindowDriver::stepText() const
+{
+    return find<QLabel>("labelStatus")->text();
+}
+
+int WindowDriver::barValue() const
+{
+    return find<QProgressBar>("progressBar")->value();
+}
+
+int WindowDriver::totalValue() const
+{
+    return find<QProgressBar>("progressBarTotal")->value();
+}
+
+QString WindowDriver::warningText() const
+{
+    return find<QLabel>("labelWarning")->text();
+}
+
+QString WindowDriver::versionText() const
+{
+    return find<QLabel>("labelDeviceStatus")->text();
+}
+
+QString WindowDriver::addressText() const
+{
+    return find<QComboBox>("comboBoxIp")->currentText();
+}
+
+bool WindowDriver::controlsEnabled() const
+{
+    for (const char *name : {"pushButtonBrowse", "pushButtonDevSearch", "pushButtonDefaultCfg", "pushButtonUpdate",
+                             "lineEditFirmware", "comboBoxIp"}) {
+        if (!find<QWidget>(name)->isEnabled())
+            return false;
+    }
+    return true;
+}
+
+bool WindowDriver::confirmationOffered() const
+{
+    return find<QCheckBox>("checkBoxModClose")->isVisible();
+}
+
+QMessageBox *WindowDriver::endBox() const
+{
+    return qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+}
+
+QString WindowDriver::boxText() const
+{
+    return endBox() ? endBox()->text() : QString();
+}
+
+QString WindowDriver::boxDetails() const
+{
+    return endBox() ? endBox()->detailedText() : QString();
+}
+
+void WindowDriver::closeBox()
+{
+    if (QMessageBox *box = endBox())
+        box->done(QMessageBox::Ok);
 }
 
 void WindowDriver::clickOwl(int times)
@@ -142,10 +121,43 @@ QStringList WindowDriver::alertParts(QWidget *box)
     return parts;
 }
 
-void WindowDriver::discover(const QString &address, const QString &mac)
+void WindowDriver::offerStation(const QString &address, const QString &mac)
 {
     QMetaObject::invokeMethod(&mainWindow, "discoverReady", Qt::DirectConnection,
                               Q_ARG(QVector<QString>, QVector<QString>{unitText(mac, address)}));
+}
+
+void WindowDriver::switchLanguage(const QString &code)
+{
+    QTest::mouseClick(find<QPushButton>(qPrintable(QStringLiteral("pushButton") + code.toUpper())), Qt::LeftButton);
+}
+
+void WindowDriver::chooseImage(const QString &path)
+{
+    auto *image = find<QLineEdit>("lineEditFirmware");
+    if (image->text() == path)
+        return;
+    if (!image->isVisible())
+        clickOwl(debugClicksNeeded);
+    image->setText(path);
+}
+
+void WindowDriver::setNoReboot(bool noReboot)
+{
+    auto *box = find<QCheckBox>("checkBoxNoReboot");
+    if (box->isChecked() == noReboot)
+        return;
+    if (!box->isVisible())
+        clickOwl(debugClicksNeeded);
+    box->setChecked(noReboot);
+}
+
+bool WindowDriver::startUpdate()
+{
+    auto *confirm = find<QCheckBox>("checkBoxModClose");
+    QTest::mouseClick(confirm, Qt::LeftButton, {}, QPoint(confirm->width() - 8, confirm->height() / 2));
+    QTest::mouseClick(find<QPushButton>("pushButtonUpdate"), Qt::LeftButton);
+    return confirm->isChecked();
 }
 
 void WindowDriver::closeNextMessageBox(MessageBoxSeen *seen, Close how)

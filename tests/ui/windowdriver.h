@@ -1,28 +1,21 @@
 #pragma once
 
 #include "mainwindow.h"
+#include "runticker.h"
 #include "updaterun.h"
 
 #include <QStringList>
 
-class IpBaseCtrl;
-class QNetworkAccessManager;
-class QNetworkReply;
-class QTimer;
+class QMessageBox;
 
-// Drives one updater window in a test as a user would, with the workflow timer stopped: the test calls each
-// tick itself and waits for the station's answers in between, so a whole run takes seconds, not minutes.
-class WindowDriver
+// Drives one updater window in a test as a user would, with the run's timer stopped (see RunTicker). It answers
+// what RunDriver answers of a run without a window, from the window's widgets.
+class WindowDriver : public RunTicker
 {
 public:
     WindowDriver();
-    ~WindowDriver();
 
     MainWindow &window() { return mainWindow; }
-    UpdateRun *run() const;
-    IpBaseCtrl *controller() const;
-    // Stopped from the start; a test that wants the window's own pace starts it.
-    QTimer *workflowTimer() const;
 
     template<class T>
     T *find(const char *objectName) const
@@ -30,22 +23,29 @@ public:
         return mainWindow.findChild<T *>(QString::fromLatin1(objectName));
     }
 
-    enum Wait { Settle, NoSettle };
-    // One workflow tick; by default then waits (bounded) for the answers to its requests (see settle).
-    bool tick(Wait wait = Settle);
-    // Waits until every request of the controller has been answered or has failed, an upload only until its
-    // whole body has left: the window never reads the station's answer to it, which may come much later.
-    bool settle(int timeoutMs = 10000);
-
-    // The workflow state the last tick reported in its debug line; -1 before the first tick.
-    int state() const;
-    // The four request flags of the last tick's debug line, e.g. "startUpg false checkUpl true ...".
-    QString requestFlags() const;
     QString statusBarText() const;
+    QString stepText() const;
+    int barValue() const;
+    int totalValue() const;
+    QString warningText() const;
+    QString versionText() const;
+    QString addressText() const;
+    bool controlsEnabled() const;
+    bool confirmationOffered() const;
+    // The box that ended a run: what happened and what to do; empty while none is open.
+    QString boxText() const;
+    QString boxDetails() const;
+    void closeBox();
 
     void clickOwl(int times);
     // Offers the window a station found by discovery at this address (a dotted one: the window lists no other).
-    void discover(const QString &address, const QString &mac = QStringLiteral("0A:1B:2C:3D:4E:5F"));
+    void offerStation(const QString &address, const QString &mac = QStringLiteral("0A:1B:2C:3D:4E:5F"));
+    void switchLanguage(const QString &code);
+    // In debug mode, opened by the owl when a choice other than the window's own is to be made.
+    void chooseImage(const QString &path);
+    void setNoReboot(bool noReboot);
+    // Ticks the bracelet confirmation and presses "Update Firmware"; true when the box is ticked.
+    bool startUpdate();
 
     struct MessageBoxSeen {
         QString title;
@@ -67,9 +67,7 @@ public:
     static QStringList alertParts(QWidget *box);
 
 private:
-    QNetworkAccessManager *manager() const;
-    static bool bodySent(QNetworkReply *reply);
-
+    QMessageBox *endBox() const;
 
     MainWindow mainWindow;
 };

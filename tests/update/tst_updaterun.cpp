@@ -2,23 +2,22 @@
 #include "ipbasectrl.h"
 #include "privatenetwork.h"
 #include "randsequence.h"
+#include "rundriver.h"
 #include "stationsim.h"
 #include "windowdriver.h"
 
-#include <QAccessible>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QCryptographicHash>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QNetworkReply>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QStatusBar>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+
+#include <type_traits>
 
 // One whole update as the rows describe it, and what the window must show of it.
 struct Run {
@@ -43,19 +42,22 @@ struct Run {
     QString image = QStringLiteral("vmlinuz20210125_v143");
     // A step label the station shows for a moment amid its flashing steps.
     QString shownOnce;
-    // The owner presses "Update Firmware" before the window's first tick asked the found station once more.
+    // The owner presses "Update Firmware" before the run's first tick asked the found station once more.
     bool quickClick = false;
 };
 Q_DECLARE_METATYPE(Run)
 
 // Whole update runs, stepped tick by tick against a simulated station on loopback. After each tick the test
-// waits for the station's answers, then checks what the window shows and what the station was sent.
-class tst_UpdateWorkflow : public QObject
+// waits for the station's answers, then checks what a front end shows and what the station was sent. Most rows
+// drive the run without a window; rows marked so drive the window, which must show the same.
+class tst_UpdateRun : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
+    void idleTicks_data();
+    void idleTicks();
     void wholeRun_data();
     void wholeRun();
     void runsInARow_data();
@@ -64,8 +66,12 @@ private slots:
     void failureEndsTheRun();
 
 private:
-    bool prepare(StationSim &sim, WindowDriver &driver, const QString &image, bool noReboot, bool quickClick = false);
-    void carryWholeRun(WindowDriver &driver, StationSim &sim, const Run &run);
+    template<class Driver>
+    bool prepare(StationSim &sim, Driver &driver, const QString &image, bool noReboot, bool quickClick = false);
+    template<class Driver>
+    void carryWholeRun(Driver &driver, StationSim &sim, const Run &run);
+    template<class Driver>
+    void endTheRun(Driver &driver);
 
     // The desktop portal and logind that a run asks to keep the computer awake.
     FakeSleepServices sleepServices;
@@ -75,6 +81,15 @@ private:
 namespace {
 
 constexpr int debugClicksNeeded = 5;
+
+template<class Driver>
+constexpr bool isWindow = std::is_same_v<Driver, WindowDriver>;
+
+// Rows so named drive the window, which must show what the run reports; the others drive the run alone.
+bool inTheWindow()
+{
+    return QByteArray(QTest::currentDataTag()).endsWith(", in the window");
+}
 
 // One short word per HTTP request the station received, in order.
 QStringList requestsOf(const QVector<QJsonObject> &log)
@@ -161,29 +176,18 @@ bool waitUntilListening(const QString &address)
     return QTest::qWaitFor([address] { return listening(address); }, 15000);
 }
 
-int stepShown(WindowDriver &driver)
+int stepShown(const QString &text)
 {
-    const QString text = driver.find<QLabel>("labelStatus")->text();
     const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("\\((\\d)/7\\)$")).match(text);
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
-bool uploadOver(WindowDriver &driver)
+bool uploadOver(const RunTicker &driver)
 {
     const QList<QNetworkReply *> replies = driver.controller()->findChildren<QNetworkReply *>();
     return std::none_of(replies.cbegin(), replies.cend(), [](const QNetworkReply *reply) {
         return reply->operation() == QNetworkAccessManager::PostOperation;
     });
-}
-
-bool controlsEnabled(WindowDriver &driver)
-{
-    for (const char *name : {"pushButtonBrowse", "pushButtonDevSearch", "pushButtonDefaultCfg", "pushButtonUpdate",
-                             "lineEditFirmware", "comboBoxIp"}) {
-        if (!driver.find<QWidget>(name)->isEnabled())
-            return false;
-    }
-    return true;
 }
 
 const QString powerWarning = QStringLiteral("Upgrade in Progress. Do not power off the base station!");
@@ -205,47 +209,38 @@ StationSim stationFor(const Run &run)
                        + run.simArgs);
 }
 
-// The window looks for a station silent at its address a minute into the silence; the answer to that broadcast
+// The run looks for a station silent at its address a minute into the silence; the answer to that broadcast
 // comes within moments of the tick that sent it.
-void awaitFollow(WindowDriver &driver, const StationSim &sim)
+template<class Driver>
+void awaitFollow(Driver &driver, const StationSim &sim)
 {
-    auto *address = driver.find<QComboBox>("comboBoxIp");
-    static_cast<void>(QTest::qWaitFor([&] { return address->currentText() == sim.addressAfterReboot(); }, 200));
+    static_cast<void>(QTest::qWaitFor([&] { return driver.addressText() == sim.addressAfterReboot(); }, 200));
 }
 
 } // namespace
 
-bool tst_UpdateWorkflow::prepare(StationSim &sim, WindowDriver &driver, const QString &image, bool noReboot,
-                                 bool quickClick)
+template<class Driver>
+bool tst_UpdateRun::prepare(StationSim &sim, Driver &driver, const QString &image, bool noReboot, bool quickClick)
 {
     if (!sim.port() && !sim.start()) {
         qWarning() << sim.errorString();
         return false;
     }
-    // A run before this one in the same window may have left debug mode open with "No Pre-Reboot" ticked.
-    if (noReboot != driver.find<QCheckBox>("checkBoxNoReboot")->isChecked()
-        || image != driver.find<QLineEdit>("lineEditFirmware")->text()) {
-        driver.clickOwl(debugClicksNeeded);
-        driver.find<QLineEdit>("lineEditFirmware")->setText(image);
-        driver.find<QCheckBox>("checkBoxNoReboot")->setChecked(noReboot);
-    }
-    driver.discover(sim.address());
-    auto *confirm = driver.find<QCheckBox>("checkBoxModClose");
-    auto *version = driver.find<QLabel>("labelDeviceStatus");
+    driver.chooseImage(image);
+    driver.setNoReboot(noReboot);
+    driver.offerStation(sim.address());
     // Only a station that has answered gets past "Update Firmware" without a modal box.
-    if (!QTest::qWaitFor([&] { return confirm->isVisible() && !version->text().isEmpty(); }, 10000)
+    if (!QTest::qWaitFor([&] { return driver.confirmationOffered() && !driver.versionText().isEmpty(); }, 10000)
         || (!quickClick && !driver.tick()))
         return false;
-    QTest::mouseClick(confirm, Qt::LeftButton, {}, QPoint(confirm->width() - 8, confirm->height() / 2));
     // Nothing keeps the computer awake before the click on "Update Firmware".
     if (sleepServices.held() != 0)
         return false;
     sleepServices.clear();
-    QTest::mouseClick(driver.find<QPushButton>("pushButtonUpdate"), Qt::LeftButton);
-    return confirm->isChecked() && QTest::qWaitFor([this] { return sleepServices.held() == 1; }, 10000);
+    return driver.startUpdate() && QTest::qWaitFor([this] { return sleepServices.held() == 1; }, 10000);
 }
 
-void tst_UpdateWorkflow::initTestCase()
+void tst_UpdateRun::initTestCase()
 {
     // A station silent after a restart is searched for by the discovery broadcast: only in the private network.
     const QString problem = privateNetworkProblem();
@@ -253,11 +248,81 @@ void tst_UpdateWorkflow::initTestCase()
     QVERIFY2(sleepServices.start(), qPrintable(sleepServices.errorString()));
 }
 
-void tst_UpdateWorkflow::wholeRun_data()
+void tst_UpdateRun::idleTicks_data()
+{
+    // station-sim's arguments for the station chosen first; empty: nothing listens there.
+    QTest::addColumn<QStringList>("first");
+    // The same for the station chosen before the second tick; empty: the address stays.
+    QTest::addColumn<QStringList>("second");
+    // The version requests of each of three ticks, answered or not.
+    QTest::addColumn<QVector<int>>("asked");
+    // Each text the version shows, in turn, and the decision after each answer.
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QVariantList>("upToDate");
+
+    // The first tick asks twice: the address is new, and no station has answered yet.
+    const QString delivered = QStringLiteral("143 20210125 V14.3");
+    const QString older = QStringLiteral("143 20201120 V14.2");
+    QTest::newRow("the delivered version is up to date") << QStringList{"--version", delivered} << QStringList()
+        << QVector<int>{2, 0, 0} << QStringList{"", delivered, delivered} << QVariantList{true, true};
+    QTest::newRow("an older version offers the update") << QStringList{"--version", older} << QStringList()
+        << QVector<int>{2, 0, 0} << QStringList{"", older, older} << QVariantList{false, false};
+    QTest::newRow("the older generation offers the update") << QStringList{"--generation", "v11"} << QStringList()
+        << QVector<int>{2, 0, 0} << QStringList{"", "v11.x", "v11.x"} << QVariantList{false, false};
+    QTest::newRow("nobody answers: every tick asks again") << QStringList() << QStringList() << QVector<int>{2, 1, 1}
+        << QStringList{""} << QVariantList();
+    QTest::newRow("another address: the version empties and the new address is asked")
+        << QStringList{"--version", older} << QStringList{"--version", delivered} << QVector<int>{2, 1, 0}
+        << QStringList{"", older, older, "", delivered} << QVariantList{false, false, true};
+}
+
+// While no run is on, each tick asks the chosen address for its version until a station has answered, and a tick
+// that sees another address than the last one empties the version shown and asks the new one.
+void tst_UpdateRun::idleTicks()
+{
+    QFETCH(QStringList, first);
+    QFETCH(QStringList, second);
+    QFETCH(QVector<int>, asked);
+    QFETCH(QStringList, shown);
+    QFETCH(QVariantList, upToDate);
+
+    // Without arguments, a port just given back: nothing listens there.
+    const auto addressOf = [](StationSim &sim, const QStringList &args) {
+        QTcpServer given;
+        if (!args.isEmpty())
+            return sim.start() ? sim.address() : sim.errorString();
+        return given.listen(QHostAddress::LocalHost) ? QStringLiteral("127.0.0.1:%1").arg(given.serverPort())
+                                                     : QString();
+    };
+    StationSim firstSim(first);
+    StationSim secondSim(second);
+    RunDriver driver;
+    QSignalSpy versions(driver.run(), &UpdateRun::stationVersion);
+    QSignalSpy decisions(driver.run(), &UpdateRun::versionDecided);
+    QSignalSpy done(driver.controller(), &IpBaseCtrl::requestDone);
+    driver.run()->setAddress(addressOf(firstSim, first));
+    for (int tick = 0; tick < asked.size(); ++tick) {
+        if (tick == 1 && !second.isEmpty())
+            driver.run()->setAddress(addressOf(secondSim, second));
+        done.clear();
+        QVERIFY(driver.tick());
+        QCOMPARE(int(done.size()), asked.at(tick));
+    }
+    QStringList versionsShown;
+    for (const QList<QVariant> &version : qAsConst(versions))
+        versionsShown << version.at(0).toString();
+    QCOMPARE(versionsShown, shown);
+    QVariantList decided;
+    for (const QList<QVariant> &decision : qAsConst(decisions))
+        decided << decision.at(0);
+    QCOMPARE(decided, upToDate);
+}
+
+void tst_UpdateRun::wholeRun_data()
 {
     QTest::addColumn<Run>("run");
 
-    QTest::newRow("current generation, pre-upload reboot") << Run("current", false);
+    QTest::newRow("current generation, pre-upload reboot, in the window") << Run("current", false);
     QTest::newRow("current generation, no pre-reboot") << Run("current", true);
     QTest::newRow("older generation, pre-upload reboot") << Run("v11", false);
     QTest::newRow("older generation, no pre-reboot") << Run("v11", true);
@@ -285,20 +350,25 @@ void tst_UpdateWorkflow::wholeRun_data()
     Run moved("current", false, {"--comeback-at", otherAddress});
     moved.quickClick = true;
     QTest::newRow("current generation, back at another address after the pre-upload reboot, quick click") << moved;
-    QTest::newRow("older generation, back at another address after flashing")
+    QTest::newRow("older generation, back at another address after flashing, in the window")
         << Run("v11", true, {"--comeback-at", otherAddress});
 }
 
-void tst_UpdateWorkflow::wholeRun()
+void tst_UpdateRun::wholeRun()
 {
     QFETCH(Run, run);
 
     StationSim sim = stationFor(run);
-    WindowDriver driver;
-    carryWholeRun(driver, sim, run);
+    if (inTheWindow()) {
+        WindowDriver driver;
+        carryWholeRun(driver, sim, run);
+    } else {
+        RunDriver driver;
+        carryWholeRun(driver, sim, run);
+    }
 }
 
-void tst_UpdateWorkflow::runsInARow_data()
+void tst_UpdateRun::runsInARow_data()
 {
     QTest::addColumn<Run>("first");
     QTest::addColumn<Run>("second");
@@ -312,13 +382,13 @@ void tst_UpdateWorkflow::runsInARow_data()
     QTest::newRow("older generation twice") << olderStaysOlder << olderStaysOlder;
 }
 
-// One window, one controller: whatever a run leaves behind must not steer the next one.
-void tst_UpdateWorkflow::runsInARow()
+// One run object, one controller: whatever a run leaves behind must not steer the next one.
+void tst_UpdateRun::runsInARow()
 {
     QFETCH(Run, first);
     QFETCH(Run, second);
 
-    WindowDriver driver;
+    RunDriver driver;
     StationSim firstStation = stationFor(first);
     carryWholeRun(driver, firstStation, first);
     if (QTest::currentTestFailed())
@@ -331,7 +401,8 @@ void tst_UpdateWorkflow::runsInARow()
     carryWholeRun(driver, secondStation, second);
 }
 
-void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, const Run &run)
+template<class Driver>
+void tst_UpdateRun::carryWholeRun(Driver &driver, StationSim &sim, const Run &run)
 {
     const bool v11 = run.generation == QLatin1String("v11");
     // The default image lies beside the program, where a user's copy of the updater keeps it.
@@ -342,44 +413,43 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     if (run.lateUploadAnswer)
         driver.controller()->setTimeouts({10000, 1200});
     QVERIFY(prepare(sim, driver, image, run.noReboot, run.quickClick));
-    WindowDriver::MessageBoxSeen closing;
-    driver.closeNextMessageBox(&closing, WindowDriver::PressEnter);
-    QVERIFY2(!driver.window().close(), "Enter answers No: the window stays open");
-    QCOMPARE(closing.text, QStringLiteral("The update is still in progress. Closing the updater now can leave the base "
-                                          "station without working firmware.\n\nClose anyway?"));
-    QCOMPARE(closing.buttons, (QStringList{"&Yes", "&No"}));
+    if constexpr (isWindow<Driver>) {
+        WindowDriver::MessageBoxSeen closing;
+        driver.closeNextMessageBox(&closing, WindowDriver::PressEnter);
+        QVERIFY2(!driver.window().close(), "Enter answers No: the window stays open");
+        QCOMPARE(closing.text, QStringLiteral("The update is still in progress. Closing the updater now can leave the "
+                                              "base station without working firmware.\n\nClose anyway?"));
+        QCOMPARE(closing.buttons, (QStringList{"&Yes", "&No"}));
+    }
     const auto requestsBefore = sim.log().size();
     const QVector<int> draws = restartRandSequence(2000);
-
-    auto *bar = driver.find<QProgressBar>("progressBar");
-    auto *total = driver.find<QProgressBar>("progressBarTotal");
-    auto *warning = driver.find<QLabel>("labelWarning");
-    auto *status = driver.find<QLabel>("labelStatus");
 
     // Leaving Idle: controls locked, warning shown, the station rebooted unless told not to.
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 1);
-    QVERIFY2(!controlsEnabled(driver), "controls are locked during a run");
-    QCOMPARE(warning->text(), powerWarning);
-    // A quick click leaves the window's question to the newly found station for this tick. A tick's requests go
-    // out side by side, and the station may log them in either order.
+    QVERIFY2(!driver.controlsEnabled(), "controls are locked during a run");
+    QCOMPARE(driver.warningText(), powerWarning);
+    // A quick click leaves the run's question to the newly found station for this tick. A tick's requests go out
+    // side by side, and the station may log them in either order.
     QStringList firstTick = requestsOf(sim.log().mid(requestsBefore));
     firstTick.sort();
     QCOMPARE(firstTick,
              (run.noReboot ? QStringList() : QStringList{"reboot"}) + versionRequests(run.quickClick ? 1 : 0));
-    auto *service = driver.find<QPushButton>("pushButtonDefaultCfg");
-    if (!service->isVisible()) {
-        driver.clickOwl(debugClicksNeeded + 1);
-        QVERIFY2(!service->isVisible(), "clicks on the owl during a run do not count towards debug mode");
+    if constexpr (isWindow<Driver>) {
+        auto *service = driver.template find<QPushButton>("pushButtonDefaultCfg");
+        if (!service->isVisible()) {
+            driver.clickOwl(debugClicksNeeded + 1);
+            QVERIFY2(!service->isVisible(), "clicks on the owl during a run do not count towards debug mode");
+        }
     }
 
     if (!run.noReboot) {
         for (int i = 1; i <= 25; ++i) {
             QVERIFY(driver.tick());
             QCOMPARE(driver.state(), 1);
-            QCOMPARE(bar->value(), 4 * i);
-            QCOMPARE(total->value(), 4 * i);
-            QCOMPARE(status->text(), QStringLiteral("Wait (1/7)"));
+            QCOMPARE(driver.barValue(), 4 * i);
+            QCOMPARE(driver.totalValue(), 4 * i);
+            QCOMPARE(driver.stepText(), QStringLiteral("Wait (1/7)"));
             QCOMPARE(driver.statusBarText(), QStringLiteral("wait for base"));
         }
         // Nothing is asked during the countdown.
@@ -401,8 +471,8 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 4);
     QCOMPARE(driver.requestFlags(), QStringLiteral("startUpg false checkUpl false checkUpg false checkAvail true"));
-    QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Upload Complete (2/7)"), 10000);
-    QCOMPARE(total->value(), 200);
+    QTRY_COMPARE_WITH_TIMEOUT(driver.stepText(), QStringLiteral("Upload Complete (2/7)"), 10000);
+    QCOMPARE(driver.totalValue(), 200);
     QTRY_VERIFY_WITH_TIMEOUT(!lastUpload(sim.log().mid(requestsBefore)).isEmpty(), 5000);
     const QJsonObject upload = lastUpload(sim.log().mid(requestsBefore));
     QCOMPARE(upload.value("sha256").toString(), sha256);
@@ -418,8 +488,8 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
         QVERIFY(driver.tick());
         QCOMPARE(driver.state(), 5);
         QCOMPARE(driver.requestFlags(), QStringLiteral("startUpg false checkUpl true checkUpg false checkAvail false"));
-        QCOMPARE(status->text(), v11 ? QStringLiteral("Verification Success (2/7)")
-                                     : QStringLiteral("Upload ok, upgrade will start (2/7)"));
+        QCOMPARE(driver.stepText(), v11 ? QStringLiteral("Verification Success (2/7)")
+                                        : QStringLiteral("Upload ok, upgrade will start (2/7)"));
     }
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 6);
@@ -444,15 +514,15 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     // The flashing steps, in order, until the station reports the finish.
     QList<int> seen;
     bool shownOnce = false;
-    for (int i = 0; i < 100 && !controlsEnabled(driver); ++i) {
+    for (int i = 0; i < 100 && !driver.controlsEnabled(); ++i) {
         QVERIFY(driver.tick());
         QCOMPARE(driver.state(), 6);
-        shownOnce = shownOnce || status->text() == run.shownOnce;
-        // A station away for a restart is asked again only a little later, as by the window's timer; it may still be
+        shownOnce = shownOnce || driver.stepText() == run.shownOnce;
+        // A station away for a restart is asked again only a little later, as by the run's timer; it may still be
         // away then.
         static_cast<void>(QTest::qWaitFor([&] { return listening(sim.address()); }, 300));
         // Texts without a step marker show as step 2 whenever they come.
-        const int step = stepShown(driver);
+        const int step = stepShown(driver.stepText());
         if (step == 2)
             continue;
         QVERIFY2(seen.isEmpty() || step >= seen.constLast(), "steps never go back");
@@ -463,23 +533,22 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
     QCOMPARE(seen.constLast(), 7);
     seen.removeLast();
     QCOMPARE(seen, (v11 ? QList<int>{3, 5} : QList<int>{3, 4, 5, 6}));
-    QVERIFY2(warning->text().isEmpty(), "the finish report lifts the warning");
+    QVERIFY2(driver.warningText().isEmpty(), "the finish report lifts the warning");
     if (v11)
-        QCOMPARE(total->value(), 700);
+        QCOMPARE(driver.totalValue(), 700);
 
-    // The restart wait: two per tick, 8..96; on the thirteenth tick the window starts asking which version the
+    // The restart wait: two per tick, 8..96; on the thirteenth tick the run starts asking which version the
     // station now runs, as it does when idle, and the first answer decides.
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 8);
     for (int i = 1; i <= 12; ++i) {
         QVERIFY(driver.tick());
         QCOMPARE(driver.state(), 8);
-        QCOMPARE(bar->value(), 8 * i);
-        QCOMPARE(total->value(), 600 + 8 * i);
-        QCOMPARE(status->text(), QStringLiteral("Wait (7/7)"));
+        QCOMPARE(driver.barValue(), 8 * i);
+        QCOMPARE(driver.totalValue(), 600 + 8 * i);
+        QCOMPARE(driver.stepText(), QStringLiteral("Wait (7/7)"));
     }
     const auto beforeConfirm = sim.log().size();
-    auto *version = driver.find<QLabel>("labelDeviceStatus");
     QSignalSpy answers(driver.controller(), &IpBaseCtrl::deviceStat);
     int confirmTicks = 0;
     for (; confirmTicks < 40 && answers.isEmpty(); ++confirmTicks) {
@@ -491,29 +560,32 @@ void tst_UpdateWorkflow::carryWholeRun(WindowDriver &driver, StationSim &sim, co
         awaitFollow(driver, sim);
     }
     QCOMPARE(driver.statusBarText(), success);
-    QCOMPARE(version->text(), run.shownVersion);
-    QCOMPARE(driver.find<QComboBox>("comboBoxIp")->currentText(), sim.addressAfterReboot());
+    QCOMPARE(driver.versionText(), run.shownVersion);
+    QCOMPARE(driver.addressText(), sim.addressAfterReboot());
     // The tick that ends the wait asks nothing; the next one asks twice (the address counts as new), later ones once.
     // A station followed to another address hears only the two of the tick after the search.
     const bool moved = sim.addressAfterReboot() != sim.address();
     QCOMPARE(requestsOf(sim.log().mid(beforeConfirm)), versionRequests(moved ? 2 : confirmTicks));
     QVERIFY(driver.tick());
     QCOMPARE(driver.state(), 0);
-    QVERIFY2(!bar->isVisible(), "the progress widgets are hidden again");
-    QVERIFY(controlsEnabled(driver));
+    QVERIFY(driver.controlsEnabled());
     const bool upToDate = run.shownVersion.contains(QLatin1String("V14.3"));
-    QCOMPARE(warning->text(), upToDate ? QStringLiteral("This Velmora is up to date") : QString());
-    QCOMPARE(driver.find<QCheckBox>("checkBoxModClose")->isVisible(), !upToDate);
+    QCOMPARE(driver.warningText(), upToDate ? QStringLiteral("This Velmora is up to date") : QString());
+    QCOMPARE(driver.confirmationOffered(), !upToDate);
     QTRY_COMPARE(sleepServices.held(), 0);
     QCOMPARE(sleepServices.taken(), 1);
     const auto after = sim.log().mid(requestsBefore);
     QCOMPARE(std::count_if(after.cbegin(), after.cend(), [](const QJsonObject &e) { return e.contains("upload"); }), 1);
-    QCloseEvent close;
-    QCoreApplication::sendEvent(&driver.window(), &close);
-    QVERIFY2(close.isAccepted(), "after the run the window closes without asking");
+    QVERIFY2(!driver.run()->inProgress(), "the run is over");
+    if constexpr (isWindow<Driver>) {
+        QVERIFY2(!driver.template find<QProgressBar>("progressBar")->isVisible(), "the progress widgets are hidden again");
+        QCloseEvent close;
+        QCoreApplication::sendEvent(&driver.window(), &close);
+        QVERIFY2(close.isAccepted(), "after the run the window closes without asking");
+    }
 }
 
-void tst_UpdateWorkflow::failureEndsTheRun_data()
+void tst_UpdateRun::failureEndsTheRun_data()
 {
     QTest::addColumn<QStringList>("simArgs");
     QTest::addColumn<bool>("noReboot");
@@ -532,7 +604,7 @@ void tst_UpdateWorkflow::failureEndsTheRun_data()
     QTest::addColumn<int>("answerOnceAfter");
 
     const QString upload = QStringLiteral("Upload Error occurred. Pls Try Again");
-    QTest::newRow("station drops the upload")
+    QTest::newRow("station drops the upload, in the window")
         << QStringList{"--drop-upload-after", "20000"} << true << "EN" << "Error" << 1 << 1 << upload << "" << false << 0;
     QTest::newRow("station resets the connection instead of answering")
         << QStringList{"--reset-upload"} << true << "EN" << "Error" << 1 << 1 << upload << "" << false << 0;
@@ -547,7 +619,7 @@ void tst_UpdateWorkflow::failureEndsTheRun_data()
                                            "update opnieuw.");
     QTest::newRow("CRC error in the stored image, before the start") << QStringList{"--crc-error-on-upload"} << true
         << "EN" << crc << 1 << 30 << "The base station reported an error: " + crc << again << false << 0;
-    QTest::newRow("CRC error instead of flashing, Dutch") << QStringList{"--crc-error"} << true << "NL"
+    QTest::newRow("CRC error instead of flashing, Dutch, in the window") << QStringList{"--crc-error"} << true << "NL"
         << crcNl << 1 << 30 << "Het basisstation meldt een fout: " + crcNl << againNl << true << 0;
     QTest::newRow("ERROR from the third step on") << QStringList{"--error-at-step", "3"} << true << "EN"
         << "ERROR" << 1 << 30 << "The base station reported an error: ERROR" << again << true << 0;
@@ -564,7 +636,7 @@ void tst_UpdateWorkflow::failureEndsTheRun_data()
     QTest::newRow("another station at the new address after the reboot")
         << QStringList{"--comeback-at", qEnvironmentVariable("VMFWUPD_STATION_IP2"), "--comeback-mac", "0A:1B:2C:3D:4E:60"}
         << false << "EN" << "" << 150 << 150 << notBack << nothingUploaded << false << 0;
-    QTest::newRow("the same step for 10 minutes") << QStringList{"--stall-at-step", "3"} << true << "EN"
+    QTest::newRow("the same step for 10 minutes, in the window") << QStringList{"--stall-at-step", "3"} << true << "EN"
         << "Writing Flash" << 300 << -1 << "Upgrade Writing Flash" << "" << true << 0;
 
     const QString tryAgain = QStringLiteral("The update did not take, so its firmware is unchanged. Keep the base "
@@ -604,7 +676,19 @@ void tst_UpdateWorkflow::failureEndsTheRun_data()
         << "De firmware is niet veranderd. Laat het basisstation aan staan en probeer de update opnieuw." << true << 0;
 }
 
-void tst_UpdateWorkflow::failureEndsTheRun()
+void tst_UpdateRun::failureEndsTheRun()
+{
+    if (inTheWindow()) {
+        WindowDriver driver;
+        endTheRun(driver);
+    } else {
+        RunDriver driver;
+        endTheRun(driver);
+    }
+}
+
+template<class Driver>
+void tst_UpdateRun::endTheRun(Driver &driver)
 {
     QFETCH(QStringList, simArgs);
     QFETCH(bool, noReboot);
@@ -618,8 +702,7 @@ void tst_UpdateWorkflow::failureEndsTheRun()
     QFETCH(int, answerOnceAfter);
 
     StationSim sim = stationWith(QStringList{"--advance-per-poll", "--reboot-seconds", "1"} + simArgs);
-    WindowDriver driver;
-    QTest::mouseClick(driver.find<QPushButton>(language == "NL" ? "pushButtonNL" : "pushButtonEN"), Qt::LeftButton);
+    driver.switchLanguage(language);
     QTemporaryDir dir;
     const QString image = dir.filePath(QStringLiteral("vmlinuz20210125_v143"));
     QVERIFY(!writeImage(image, 512 * 1024).isEmpty());
@@ -629,10 +712,10 @@ void tst_UpdateWorkflow::failureEndsTheRun()
                          && !simArgs.contains("--comeback-mac");
     QSignalSpy reports(driver.controller(), &IpBaseCtrl::progressUpd);
     QSignalSpy requestsDone(driver.controller(), &IpBaseCtrl::requestDone);
-    QSignalSpy messages(driver.find<QStatusBar>("statusBar"), &QStatusBar::messageChanged);
+    QSignalSpy messages(driver.run(), &UpdateRun::statusText);
     bool answeredOnce = false;
 
-    // Each tick is looked at as it leaves the window, before the station answers what it sent.
+    // Each tick is looked at as it leaves the run, before the station answers what it sent.
     int triggerTick = trigger.isEmpty() ? 1 : -1;
     int endTick = -1;
     for (int tick = 1; tick <= 800 && (triggerTick < 0 || tick <= triggerTick + qMax(earliest, latest)); ++tick) {
@@ -644,16 +727,16 @@ void tst_UpdateWorkflow::failureEndsTheRun()
             triggerTick = tick - 1;
         }
         requestsDone.clear();
-        driver.tick(WindowDriver::NoSettle);
+        driver.tick(RunTicker::NoSettle);
         if (driver.state() == 0) {
             endTick = tick;
             break;
         }
         QVERIFY(driver.settle());
-        // The upload decides the run before the next tick, as it does in the window's slower ticks.
+        // The upload decides the run before the next tick, as it does in the run's slower ticks.
         if (driver.state() == 4)
             QVERIFY(QTest::qWaitFor([&] { return uploadOver(driver); }, 10000));
-        // A restarting station is asked again only once it is back, as by the window's timer.
+        // A restarting station is asked again only once it is back, as by the run's timer.
         if (driver.state() == 9 && answers)
             QVERIFY(waitUntilListening(sim.address()));
         const bool answered = std::any_of(requestsDone.cbegin(), requestsDone.cend(),
@@ -675,59 +758,66 @@ void tst_UpdateWorkflow::failureEndsTheRun()
         QVERIFY2(!message.at(0).toString().startsWith(QLatin1String("Success")), "no success is ever claimed");
     QVERIFY2(triggerTick > 0, qPrintable(trigger));
     QCOMPARE(driver.statusBarText(), statusBar);
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    QCOMPARE(box ? box->text() : QString(), advice.isEmpty() ? QString() : statusBar + "\n\n" + advice);
-    QVERIFY2(!box || box->textFormat() == Qt::PlainText, "texts from the network are never markup");
-    if (box) {
-        QVERIFY2(WindowDriver::alertParts(box).contains(box->text()), "read out whole, as an alert");
-        const QList<QAbstractButton *> buttons = box->buttons();
-        QVERIFY2(std::any_of(buttons.cbegin(), buttons.cend(), [&](const QAbstractButton *button) {
-                     return button->text() == (language == "NL" ? "Details tonen..." : "Show Details...");
-                 }),
-                 "the details are behind a button in the language shown");
+    QCOMPARE(driver.boxText(), advice.isEmpty() ? QString() : statusBar + "\n\n" + advice);
+    if (!advice.isEmpty()) {
         // Its details tell whoever helps what was updated, how the run went and why it ended.
-        const QString details = box->detailedText();
+        const QString details = driver.boxDetails();
         QVERIFY2(details.section(QLatin1Char('\n'), 1, 1).contains(sim.address())
                      && details.contains(QLatin1String(" state WaitForBase\n"))
                      && details.contains(QRegularExpression(QStringLiteral(" state Idle\n[^\n]* ended: [^\n]+$"))),
                  qPrintable(details));
+    }
+    if constexpr (isWindow<Driver>) {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            QCOMPARE(box->textFormat(), Qt::PlainText);
+            QVERIFY2(WindowDriver::alertParts(box).contains(box->text()), "read out whole, as an alert");
+            const QList<QAbstractButton *> buttons = box->buttons();
+            QVERIFY2(std::any_of(buttons.cbegin(), buttons.cend(), [&](const QAbstractButton *button) {
+                         return button->text() == (language == "NL" ? "Details tonen..." : "Show Details...");
+                     }),
+                     "the details are behind a button in the language shown");
+        }
     }
     QCOMPARE(requestsOf(sim.log().mid(before)).contains(QStringLiteral("start")), startSent);
     QCOMPARE(sleepServices.inhibitions().constFirst().reason,
              language == "NL" ? QStringLiteral("De firmware van het Velmora basisstation wordt bijgewerkt")
                               : QStringLiteral("Updating the firmware of the Velmora base station"));
     if (latest < 0) {
-        QVERIFY2(endTick < 0 && !controlsEnabled(driver), "a station that goes on reporting steps is waited for");
-        QCOMPARE(driver.find<QLabel>("labelWarning")->text(), powerWarning);
+        QVERIFY2(endTick < 0 && !driver.controlsEnabled(), "a station that goes on reporting steps is waited for");
+        QCOMPARE(driver.warningText(), powerWarning);
         QCOMPARE(sleepServices.held(), 1);
-        // Closing the window in the middle of the run lets the computer sleep again.
-        WindowDriver::MessageBoxSeen closing;
-        driver.closeNextMessageBox(&closing, WindowDriver::AnswerYes);
-        QVERIFY2(driver.window().close(), "Yes closes the window");
+        // Leaving in the middle of the run lets the computer sleep again.
+        if constexpr (isWindow<Driver>) {
+            WindowDriver::MessageBoxSeen closing;
+            driver.closeNextMessageBox(&closing, WindowDriver::AnswerYes);
+            QVERIFY2(driver.window().close(), "Yes closes the window");
+        } else {
+            driver.run()->leave(QStringLiteral("the owner left"));
+        }
         QTRY_COMPARE(sleepServices.held(), 0);
         return;
     }
     QVERIFY2(endTick - triggerTick >= earliest && endTick - triggerTick <= latest,
              qPrintable(QStringLiteral("ended %1 ticks after the trigger").arg(endTick - triggerTick)));
-    if (box)
-        box->done(QMessageBox::Ok);
+    driver.closeBox();
 
-    QVERIFY(controlsEnabled(driver));
-    QVERIFY(driver.find<QLabel>("labelWarning")->text().isEmpty());
-    auto *confirm = driver.find<QCheckBox>("checkBoxModClose");
+    QVERIFY(driver.controlsEnabled());
+    QVERIFY(driver.warningText().isEmpty());
     // Unless the very answer that ended the run offers it again.
-    QVERIFY2((!confirm->isVisible() || (trigger == "Rebooting" && answers)) && !confirm->isChecked(),
-             "the confirmation is hidden and unticked");
-    QVERIFY2(!driver.find<QPushButton>("pushButtonUpdate")->isVisible(), "the update button is hidden");
+    QVERIFY2(!driver.confirmationOffered() || (trigger == "Rebooting" && answers), "the confirmation is withdrawn");
+    if constexpr (isWindow<Driver>) {
+        QVERIFY2(!driver.template find<QCheckBox>("checkBoxModClose")->isChecked(), "the confirmation is unticked");
+        QVERIFY2(!driver.template find<QPushButton>("pushButtonUpdate")->isVisible(), "the update button is hidden");
+    }
     QVERIFY(driver.settle());
     QVERIFY2(!answers || requestsOf(sim.log().mid(before)).contains(QLatin1String("version")), "the version is asked again");
 
     // A station that answers offers the confirmation again: the user can start a new run.
-    QCOMPARE(confirm->isVisible(), answers);
+    QCOMPARE(driver.confirmationOffered(), answers);
     QCOMPARE(driver.statusBarText(), statusBar);
     QTRY_COMPARE(sleepServices.held(), 0);
     QCOMPARE(sleepServices.taken(), 1);
 }
 
-QTEST_MAIN(tst_UpdateWorkflow)
-#include "tst_updateworkflow.moc"
+QTEST_MAIN(tst_UpdateRun)
+#include "tst_updaterun.moc"
