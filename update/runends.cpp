@@ -158,6 +158,9 @@ void UpdateRun::endRun(const QString &reason)
 {
     details.note(QStringLiteral("ended: ") + reason);
     sleepInhibitor->release();
+    // Only now: while the station restarts and until it confirms, another search or address would change which
+    // station is asked, and so which one confirms the update.
+    enableControls(true);
 }
 
 void UpdateRun::leave(const QString &reason)

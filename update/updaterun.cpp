@@ -334,6 +334,5 @@ void UpdateRun::finishUpdate()
     uploadDone = false;
     lastAddr.clear();
     qDebug() << "Success, all done";
-    enableControls(true);
     baseAvailable = false;
 }

@@ -1,5 +1,7 @@
 #include "windowdriver.h"
 
+#include "discovery.h"
+
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
@@ -105,11 +107,6 @@ void WindowDriver::clickOwl(int times)
         QTest::mouseClick(owl, Qt::LeftButton);
 }
 
-QString WindowDriver::unitText(const QString &mac, const QString &address)
-{
-    return mac + QString(49 - mac.size(), QLatin1Char('-')) + address + QStringLiteral("/velmora");
-}
-
 QStringList WindowDriver::alertParts(QWidget *box)
 {
     QStringList parts;
@@ -123,8 +120,13 @@ QStringList WindowDriver::alertParts(QWidget *box)
 
 void WindowDriver::offerStation(const QString &address, const QString &mac)
 {
-    QMetaObject::invokeMethod(&mainWindow, "discoverReady", Qt::DirectConnection,
-                              Q_ARG(QVector<QString>, QVector<QString>{unitText(mac, address)}));
+    offerStations({unitText(mac, address)});
+}
+
+void WindowDriver::offerStations(const QVector<QString> &units)
+{
+    // As the search hands them over: to the run first, which keeps their MACs, then to the window.
+    emit run()->discovery()->discoverReady(units);
 }
 
 void WindowDriver::switchLanguage(const QString &code)

@@ -40,6 +40,8 @@ public:
     void clickOwl(int times);
     // Offers the window a station found by discovery at this address (a dotted one: the window lists no other).
     void offerStation(const QString &address, const QString &mac = QStringLiteral("0A:1B:2C:3D:4E:5F"));
+    // The answers of one search; the first station listed is the one chosen.
+    void offerStations(const QVector<QString> &units);
     void switchLanguage(const QString &code);
     // In debug mode, opened by the owl when a choice other than the window's own is to be made.
     void chooseImage(const QString &path);
@@ -62,7 +64,6 @@ public:
     // AnswerYes closes it as its Yes button would.
     void closeNextMessageBox(MessageBoxSeen *seen, Close how = Done);
 
-    static QString unitText(const QString &mac, const QString &address);
     // What a screen reader reads out of a message box, part by part; nothing unless it is announced as an alert.
     static QStringList alertParts(QWidget *box);
 

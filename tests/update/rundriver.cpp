@@ -1,6 +1,7 @@
 #include "rundriver.h"
 
 #include "discovery.h"
+#include "discoverydatagram.h"
 
 #include <QCoreApplication>
 
@@ -40,9 +41,13 @@ RunDriver::RunDriver()
 
 void RunDriver::offerStation(const QString &address, const QString &mac)
 {
-    emit updateRun.discovery()->discoverReady({mac + QString(49 - mac.size(), QLatin1Char('-')) + address
-                                               + QStringLiteral("/velmora")});
-    updateRun.setAddress(address);
+    offerStations({unitText(mac, address)});
+}
+
+void RunDriver::offerStations(const QVector<QString> &units)
+{
+    emit updateRun.discovery()->discoverReady(units);
+    updateRun.setAddress(unitTextAddress(units.constFirst()));
     updateRun.askVersion();
 }
 

@@ -16,6 +16,8 @@ public:
 
     // A search listed this station (a dotted address), and the owner chose it.
     void offerStation(const QString &address, const QString &mac = QStringLiteral("0A:1B:2C:3D:4E:5F"));
+    // The answers of one search; the first station listed is the one chosen.
+    void offerStations(const QVector<QString> &units);
     void switchLanguage(const QString &code);
     void chooseImage(const QString &path) { updateRun.setImage(path); }
     void setNoReboot(bool noReboot) { updateRun.setPreReboot(!noReboot); }

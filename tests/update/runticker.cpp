@@ -95,6 +95,11 @@ bool RunTicker::bodySent(QNetworkReply *reply)
     return reply->property("bodySent").toBool();
 }
 
+QString RunTicker::unitText(const QString &mac, const QString &address)
+{
+    return mac + QString(49 - mac.size(), QLatin1Char('-')) + address + QStringLiteral("/velmora");
+}
+
 int RunTicker::state() const
 {
     const QStringList words = lastStateWords();

@@ -35,6 +35,9 @@ public:
     // The four request flags of the last tick's debug line, e.g. "startUpg false checkUpl true ...".
     QString requestFlags() const;
 
+    // What a station's answer to the search carries: its MAC and, from character 49 on, its address.
+    static QString unitText(const QString &mac, const QString &address);
+
 protected:
     // The run to step, which the derived driver owns; its timer stops here.
     void attach(UpdateRun *run);

@@ -67,7 +67,8 @@ private slots:
 
 private:
     template<class Driver>
-    bool prepare(StationSim &sim, Driver &driver, const QString &image, bool noReboot, bool quickClick = false);
+    bool prepare(StationSim &sim, Driver &driver, const QString &image, bool noReboot, bool quickClick = false,
+                 const QString &beside = QString());
     template<class Driver>
     void carryWholeRun(Driver &driver, StationSim &sim, const Run &run);
     template<class Driver>
@@ -220,7 +221,8 @@ void awaitFollow(Driver &driver, const StationSim &sim)
 } // namespace
 
 template<class Driver>
-bool tst_UpdateRun::prepare(StationSim &sim, Driver &driver, const QString &image, bool noReboot, bool quickClick)
+bool tst_UpdateRun::prepare(StationSim &sim, Driver &driver, const QString &image, bool noReboot, bool quickClick,
+                            const QString &beside)
 {
     if (!sim.port() && !sim.start()) {
         qWarning() << sim.errorString();
@@ -228,7 +230,10 @@ bool tst_UpdateRun::prepare(StationSim &sim, Driver &driver, const QString &imag
     }
     driver.chooseImage(image);
     driver.setNoReboot(noReboot);
-    driver.offerStation(sim.address());
+    QVector<QString> units{RunTicker::unitText(QStringLiteral("0A:1B:2C:3D:4E:5F"), sim.address())};
+    if (!beside.isEmpty())
+        units << RunTicker::unitText(beside, sim.addressAfterReboot());
+    driver.offerStations(units);
     // Only a station that has answered gets past "Update Firmware" without a modal box.
     if (!QTest::qWaitFor([&] { return driver.confirmationOffered() && !driver.versionText().isEmpty(); }, 10000)
         || (!quickClick && !driver.tick()))
@@ -514,7 +519,7 @@ void tst_UpdateRun::carryWholeRun(Driver &driver, StationSim &sim, const Run &ru
     // The flashing steps, in order, until the station reports the finish.
     QList<int> seen;
     bool shownOnce = false;
-    for (int i = 0; i < 100 && !driver.controlsEnabled(); ++i) {
+    for (int i = 0; i < 100 && stepShown(driver.stepText()) != 7; ++i) {
         QVERIFY(driver.tick());
         QCOMPARE(driver.state(), 6);
         shownOnce = shownOnce || driver.stepText() == run.shownOnce;
@@ -533,7 +538,8 @@ void tst_UpdateRun::carryWholeRun(Driver &driver, StationSim &sim, const Run &ru
     QCOMPARE(seen.constLast(), 7);
     seen.removeLast();
     QCOMPARE(seen, (v11 ? QList<int>{3, 5} : QList<int>{3, 4, 5, 6}));
-    QVERIFY2(driver.warningText().isEmpty(), "the finish report lifts the warning");
+    // The station restarts, and the run is not over until it confirms its new version.
+    QVERIFY2(!driver.controlsEnabled() && driver.warningText() == powerWarning, "the run keeps its controls");
     if (v11)
         QCOMPARE(driver.totalValue(), 700);
 
@@ -553,6 +559,7 @@ void tst_UpdateRun::carryWholeRun(Driver &driver, StationSim &sim, const Run &ru
     int confirmTicks = 0;
     for (; confirmTicks < 40 && answers.isEmpty(); ++confirmTicks) {
         QVERIFY2(driver.statusBarText() != success, "success waits for the station's answer");
+        QVERIFY2(!driver.controlsEnabled(), "the controls wait for it too");
         QVERIFY2(confirmTicks == 0 || waitUntilListening(sim.addressAfterReboot()),
                  "the station came back with its new firmware");
         QVERIFY(driver.tick());
@@ -560,6 +567,7 @@ void tst_UpdateRun::carryWholeRun(Driver &driver, StationSim &sim, const Run &ru
         awaitFollow(driver, sim);
     }
     QCOMPARE(driver.statusBarText(), success);
+    QVERIFY2(driver.controlsEnabled() && driver.warningText() != powerWarning, "success and the controls come back together");
     QCOMPARE(driver.versionText(), run.shownVersion);
     QCOMPARE(driver.addressText(), sim.addressAfterReboot());
     // The tick that ends the wait asks nothing; the next one asks twice (the address counts as new), later ones once.
@@ -602,14 +610,16 @@ void tst_UpdateRun::failureEndsTheRun_data()
     QTest::addColumn<bool>("startSent");
     // Ticks after the station fell silent at which it answers one request once more; 0: never.
     QTest::addColumn<int>("answerOnceAfter");
+    // The MAC of another station that the same search listed, at the address the station comes back at.
+    QTest::addColumn<QString>("beside");
 
     const QString upload = QStringLiteral("Upload Error occurred. Pls Try Again");
     QTest::newRow("station drops the upload, in the window")
-        << QStringList{"--drop-upload-after", "20000"} << true << "EN" << "Error" << 1 << 1 << upload << "" << false << 0;
+        << QStringList{"--drop-upload-after", "20000"} << true << "EN" << "Error" << 1 << 1 << upload << "" << false << 0 << QString();
     QTest::newRow("station resets the connection instead of answering")
-        << QStringList{"--reset-upload"} << true << "EN" << "Error" << 1 << 1 << upload << "" << false << 0;
+        << QStringList{"--reset-upload"} << true << "EN" << "Error" << 1 << 1 << upload << "" << false << 0 << QString();
     QTest::newRow("station answers the upload 500")
-        << QStringList{"--upload-status", "500"} << true << "EN" << "Error" << 1 << 1 << upload << "" << false << 0;
+        << QStringList{"--upload-status", "500"} << true << "EN" << "Error" << 1 << 1 << upload << "" << false << 0 << QString();
 
     const QString crc = QStringLiteral("CRC error in uploaded file. Please close this application and start again");
     const QString crcNl = QStringLiteral("CRC fout in uploaded bestand. Sluit deze applicatie aub en begin opnieuw");
@@ -618,62 +628,66 @@ void tst_UpdateRun::failureEndsTheRun_data()
     const QString againNl = QStringLiteral("De update is niet afgerond. Laat het basisstation aan staan en probeer de "
                                            "update opnieuw.");
     QTest::newRow("CRC error in the stored image, before the start") << QStringList{"--crc-error-on-upload"} << true
-        << "EN" << crc << 1 << 30 << "The base station reported an error: " + crc << again << false << 0;
+        << "EN" << crc << 1 << 30 << "The base station reported an error: " + crc << again << false << 0 << QString();
     QTest::newRow("CRC error instead of flashing, Dutch, in the window") << QStringList{"--crc-error"} << true << "NL"
-        << crcNl << 1 << 30 << "Het basisstation meldt een fout: " + crcNl << againNl << true << 0;
+        << crcNl << 1 << 30 << "Het basisstation meldt een fout: " + crcNl << againNl << true << 0 << QString();
     QTest::newRow("ERROR from the third step on") << QStringList{"--error-at-step", "3"} << true << "EN"
-        << "ERROR" << 1 << 30 << "The base station reported an error: ERROR" << again << true << 0;
+        << "ERROR" << 1 << 30 << "The base station reported an error: ERROR" << again << true << 0 << QString();
     const QString notBack = QStringLiteral("The base station did not come back after its restart.");
     const QString nothingUploaded = QStringLiteral(
         "Nothing was uploaded, so its firmware is unchanged. Check that the base station has power and that its "
         "network cable to the router is plugged in, then search for it again with \"Find my Velmora\".");
     QTest::newRow("no comeback after the pre-upload reboot") << QStringList{"--no-comeback"} << false << "EN" << ""
-        << 150 << 150 << notBack << nothingUploaded << false << 0;
+        << 150 << 150 << notBack << nothingUploaded << false << 0 << QString();
     QTest::newRow("no comeback, Dutch") << QStringList{"--no-comeback"} << false << "NL" << "" << 150 << 150
         << "Het basisstation is na de herstart niet meer bereikbaar."
         << "Er is niets geüpload, de firmware is dus niet veranderd. Controleer of het basisstation stroom heeft en of "
-           "de netwerkkabel naar de router goed vastzit, en zoek het daarna opnieuw met \"Zoek mijn Velmora\"." << false << 0;
+           "de netwerkkabel naar de router goed vastzit, en zoek het daarna opnieuw met \"Zoek mijn Velmora\"." << false << 0 << QString();
     QTest::newRow("another station at the new address after the reboot")
         << QStringList{"--comeback-at", qEnvironmentVariable("VMFWUPD_STATION_IP2"), "--comeback-mac", "0A:1B:2C:3D:4E:60"}
-        << false << "EN" << "" << 150 << 150 << notBack << nothingUploaded << false << 0;
+        << false << "EN" << "" << 150 << 150 << notBack << nothingUploaded << false << 0 << QString();
+    QTest::newRow("another station listed beside it, its own answer without a MAC")
+        << QStringList{"--comeback-at", qEnvironmentVariable("VMFWUPD_STATION_IP2"), "--comeback-mac", "0A:1B:2C:3D:4E:60",
+                       "--answer-without-mac"}
+        << false << "EN" << "" << 150 << 150 << notBack << nothingUploaded << false << 0 << "0A:1B:2C:3D:4E:60";
     QTest::newRow("the same step for 10 minutes, in the window") << QStringList{"--stall-at-step", "3"} << true << "EN"
-        << "Writing Flash" << 300 << -1 << "Upgrade Writing Flash" << "" << true << 0;
+        << "Writing Flash" << 300 << -1 << "Upgrade Writing Flash" << "" << true << 0 << QString();
 
     const QString tryAgain = QStringLiteral("The update did not take, so its firmware is unchanged. Keep the base "
                                             "station switched on and try the update again.");
     QTest::newRow("back with its old version") << QStringList{"--new-version", "143 20201120 V14.2"} << true << "EN"
         << "Rebooting" << 16 << 16 << "The base station restarted but still runs version 143 20201120 V14.2."
-        << tryAgain << true << 0;
+        << tryAgain << true << 0 << QString();
     QTest::newRow("back as the older generation, Dutch") << QStringList{"--new-version", "VOIP_EN 11.7 20190301"}
         << true << "NL" << "Rebooting" << 16 << 16 << "Het basisstation is herstart maar draait nog steeds versie v11.x."
         << "De update is niet gelukt, de firmware is dus niet veranderd. Laat het basisstation aan staan en probeer de "
-           "update opnieuw." << true << 0;
+           "update opnieuw." << true << 0 << QString();
     QTest::newRow("never back after flashing") << QStringList{"--no-comeback"} << true << "EN" << "Rebooting" << 150
         << 150 << "The base station has not come back after the update."
         << "Check that the base station has power and that its network cable to the router is plugged in, then "
-           "search for it again with \"Find my Velmora\"." << true << 0;
+           "search for it again with \"Find my Velmora\"." << true << 0 << QString();
     const QString silentAdvice = QStringLiteral(
         "It may still be busy with the update, so leave it switched on. In ten minutes, search for it again with "
         "\"Find my Velmora\". If it does not show up, check that its network cable to the router is plugged in and "
         "search once more; if it still does not show up, contact the helpdesk (see Info).");
     QTest::newRow("silent from the second flashing step on") << QStringList{"--down-at-step", "2"} << true << "EN"
         << "last answer" << 300 << 300 << "The base station stopped answering during the update." << silentAdvice
-        << true << 0;
+        << true << 0 << QString();
     QTest::newRow("silent, but answers once in between") << QStringList{"--down-at-step", "2"} << true << "EN"
         << "last answer" << 300 << 300 << "The base station stopped answering during the update." << silentAdvice
-        << true << 150;
+        << true << 150 << QString();
     QTest::newRow("silent, Dutch") << QStringList{"--down-at-step", "3"} << true << "NL" << "last answer" << 300
         << 300 << "Het basisstation reageert niet meer tijdens de update."
         << "Misschien is het nog met de update bezig, laat het dus aan staan. Zoek het over tien minuten opnieuw met "
            "\"Zoek mijn Velmora\". Verschijnt het niet, controleer dan of de netwerkkabel naar de router goed vastzit "
            "en zoek nog een keer; verschijnt het dan nog steeds niet, neem dan contact op met de helpdesk (zie Info)."
-        << true << 0;
+        << true << 0 << QString();
     QTest::newRow("the start is never taken") << QStringList{"--never-start"} << true << "EN" << "start" << 150
         << 150 << "The base station did not start the upgrade."
-        << "Its firmware is unchanged. Keep the base station switched on and try the update again." << true << 0;
+        << "Its firmware is unchanged. Keep the base station switched on and try the update again." << true << 0 << QString();
     QTest::newRow("the older generation never starts, Dutch") << QStringList{"--never-start", "--generation", "v11"}
         << true << "NL" << "start" << 150 << 150 << "Het basisstation is niet met de upgrade begonnen."
-        << "De firmware is niet veranderd. Laat het basisstation aan staan en probeer de update opnieuw." << true << 0;
+        << "De firmware is niet veranderd. Laat het basisstation aan staan en probeer de update opnieuw." << true << 0 << QString();
 }
 
 void tst_UpdateRun::failureEndsTheRun()
@@ -700,13 +714,14 @@ void tst_UpdateRun::endTheRun(Driver &driver)
     QFETCH(QString, advice);
     QFETCH(bool, startSent);
     QFETCH(int, answerOnceAfter);
+    QFETCH(QString, beside);
 
     StationSim sim = stationWith(QStringList{"--advance-per-poll", "--reboot-seconds", "1"} + simArgs);
     driver.switchLanguage(language);
     QTemporaryDir dir;
     const QString image = dir.filePath(QStringLiteral("vmlinuz20210125_v143"));
     QVERIFY(!writeImage(image, 512 * 1024).isEmpty());
-    QVERIFY(prepare(sim, driver, image, noReboot));
+    QVERIFY(prepare(sim, driver, image, noReboot, false, beside));
     const auto before = sim.log().size();
     const bool answers = !simArgs.contains("--no-comeback") && !simArgs.contains("--down-at-step")
                          && !simArgs.contains("--comeback-mac");

@@ -216,7 +216,7 @@ void HttpFront::handleCommand(const httplib::Request &req, httplib::Response &re
     if (cmdType == 2) {
         switch (command.value(QStringLiteral("sysParamType")).toInt(-1)) {
         case 6:
-            body = StationPages::version(station.version(), station.mac());
+            body = StationPages::version(station.version(), options.answerWithoutMac ? QString() : station.mac());
             break;
         case 27:
             body = StationPages::defaultConfiguration();

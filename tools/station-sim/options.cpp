@@ -111,6 +111,9 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
                                                 "instead (17 characters): another station at the new address."),
                                  QStringLiteral("TEXT"));
     const auto notJson = add(QStringLiteral("not-json"), QStringLiteral("Fault: JSON command replies are not JSON."));
+    const auto withoutMac = add(QStringLiteral("answer-without-mac"),
+                                QStringLiteral("The version answer carries no \"macAddr\", as from a station that "
+                                               "does not report its MAC."));
     const auto pieces = add(QStringLiteral("pieces"),
                             QStringLiteral("Send every reply body in N pieces (default 1)."), QStringLiteral("N"));
     const auto pieceMs = add(QStringLiteral("piece-ms"),
@@ -257,6 +260,7 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
     if (p.isSet(comebackMac) && o.comebackMac.size() != 17)
         return bad(comebackMac);
     o.notJson = p.isSet(notJson);
+    o.answerWithoutMac = p.isSet(withoutMac);
     if (!intOpt(pieces, 1, 1000, o.pieces))
         return bad(pieces);
     if (!intOpt(pieceMs, 0, 60000, o.pieceMs))

@@ -46,6 +46,7 @@ struct Options {
     bool noComeback = false;
     bool neverStart = false;
     bool notJson = false;
+    bool answerWithoutMac = false;
     bool crcError = false;
     bool crcErrorOnUpload = false;
     bool restartUnannounced = false;

@@ -40,13 +40,15 @@ namespace StationPages {
 
 QByteArray version(const QString &version, const QString &mac)
 {
-    return compact({{QStringLiteral("cmdType"), 2},
-                    {QStringLiteral("portId"), 0},
-                    {QStringLiteral("sysParamType"), 6},
-                    {QStringLiteral("sysParamValue"), version},
-                    {QStringLiteral("macAddr"), mac},
-                    {QStringLiteral("hwVersion"), QStringLiteral("VMBS-2")},
-                    {QStringLiteral("bootVersion"), QStringLiteral("1.4.0")}});
+    QJsonObject answer{{QStringLiteral("cmdType"), 2},
+                       {QStringLiteral("portId"), 0},
+                       {QStringLiteral("sysParamType"), 6},
+                       {QStringLiteral("sysParamValue"), version},
+                       {QStringLiteral("hwVersion"), QStringLiteral("VMBS-2")},
+                       {QStringLiteral("bootVersion"), QStringLiteral("1.4.0")}};
+    if (!mac.isEmpty())
+        answer.insert(QStringLiteral("macAddr"), mac);
+    return compact(answer);
 }
 
 QByteArray configuration(const QString &mac)
