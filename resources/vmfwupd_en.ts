@@ -383,6 +383,18 @@ Then press &quot;%3&quot; again.</source>
         <source>No base station answered the search.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Enter the address…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The address is in your router&apos;s list of devices, for example 192.168.1.20</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>That is not an address of the form 192.168.1.20</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QMessageBox</name>

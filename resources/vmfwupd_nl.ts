@@ -421,6 +421,18 @@ Druk daarna opnieuw op &quot;%3&quot;.</translation>
         <source>No base station answered the search.</source>
         <translation>Geen basisstation heeft op de zoekopdracht geantwoord.</translation>
     </message>
+    <message>
+        <source>Enter the address…</source>
+        <translation>Adres invoeren…</translation>
+    </message>
+    <message>
+        <source>The address is in your router&apos;s list of devices, for example 192.168.1.20</source>
+        <translation>Het adres staat in de lijst met apparaten van uw router, bijvoorbeeld 192.168.1.20</translation>
+    </message>
+    <message>
+        <source>That is not an address of the form 192.168.1.20</source>
+        <translation>Dat is geen adres van de vorm 192.168.1.20</translation>
+    </message>
 </context>
 <context>
     <name>QMessageBox</name>

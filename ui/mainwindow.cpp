@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "clickingbuttonaccessible.h"
+#include "desktoplanguage.h"
 #include "discovery.h"
 #include "discoverydatagram.h"
 #include "ipbasectrl.h"
@@ -96,7 +97,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->labelModClose->setWordWrap(true);
 
     setAllVisible({ui->labelModFwVersion, ui->pushButtonDefaultCfg, ui->pushButtonBrowse, ui->lineEditFirmware,
-                ui->labelFw, ui->checkBoxNoReboot},
+                ui->labelFw, ui->checkBoxNoReboot, ui->labelAddressHint},
                false);
 
     ui->buttonGroupLang->setId(ui->pushButtonEN, 0);
@@ -127,13 +128,16 @@ MainWindow::MainWindow(QWidget *parent)
     connect(run, &UpdateRun::addressFollowed, this, &MainWindow::addressFollowed);
     connect(run, &UpdateRun::failed, this, &MainWindow::runFailed);
     // The owner's choices: each tick of the run reads them.
-    connect(ui->comboBoxIp, &QComboBox::currentTextChanged, run, &UpdateRun::setAddress);
+    connect(ui->comboBoxIp, &QComboBox::currentTextChanged, this, &MainWindow::addressEdited);
     connect(ui->lineEditFirmware, &QLineEdit::textChanged, run, &UpdateRun::setImage);
     connect(ui->checkBoxNoReboot, &QCheckBox::toggled, run, [this](bool noReboot) { run->setPreReboot(!noReboot); });
 
     debugClicks = 0;
 
-    switchLang(0);
+    // The desktop's language, Dutch or English.
+    const int language = desktopLanguage() == QLatin1String("nl") ? 1 : 0;
+    ui->buttonGroupLang->button(language)->setChecked(true);
+    switchLang(language);
 }
 
 MainWindow::~MainWindow()
@@ -168,6 +172,7 @@ void MainWindow::discoverReady(QVector<QString> units)
         addresses << address;
     }
     if (!addresses.isEmpty()) {
+        addressEntry = false;
         ui->comboBoxIp->clear();
         ui->comboBoxIp->addItems(addresses);
         ui->comboBoxIp->setCurrentIndex(0);
@@ -195,15 +200,37 @@ void MainWindow::noStationFound()
     // The owner may want to copy a command out of it.
     box->setTextInteractionFlags(Qt::TextSelectableByMouse);
     box->setDefaultButton(QMessageBox::Ok);
+    // A firewall that drops the answers to the search lets the window's own requests through: an owner who knows
+    // the address (the router lists it) can go on without a search.
+    QPushButton *enter = box->addButton(tr("Enter the address…"), QMessageBox::ActionRole);
+    connect(enter, &QPushButton::clicked, this, &MainWindow::enterAddress);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
 
+void MainWindow::enterAddress()
+{
+    addressEntry = true;
+    showDeviceInfo(true);
+    showAddressHint();
+    ui->comboBoxIp->setFocus();
+    ui->comboBoxIp->lineEdit()->selectAll();
+}
+
+void MainWindow::addressEdited(QString text)
+{
+    run->setAddress(addressAccepted() ? text : QString());
+    showAddressHint();
+}
+
 void MainWindow::updateFirmware()
 {
-    switch (run->requestUpdate()) {
+    const UpdateRun::Request request =
+        addressAccepted() ? run->requestUpdate() : UpdateRun::Request::StationNotAnswered;
+    switch (request) {
     case UpdateRun::Request::StationNotAnswered:
-        showCritical(tr("Velmora BaseStation"), tr("The basestation %1 could not be reached").arg(run->address()));
+        showCritical(tr("Velmora BaseStation"),
+                     tr("The basestation %1 could not be reached").arg(ui->comboBoxIp->currentText()));
         break;
     case UpdateRun::Request::ImageMissing:
         showCritical(tr("Velmora Firmware File"), tr("The firmware file %1 was not found").arg(run->image()));
@@ -295,6 +322,7 @@ void MainWindow::enableCustom()
                true);
     ui->labelWarning->setText(QStringLiteral("You have entered debug mode. Hope you know what you are doing. "
                                              "Otherwise restart application please."));
+    addressEdited(ui->comboBoxIp->currentText());
 }
 
 void MainWindow::switchLang(int id)
@@ -308,6 +336,7 @@ void MainWindow::switchLang(int id)
     ui->retranslateUi(this);
     qDebug() << "Selected Lang" << id << " file " << catalog;
     setWindowTitle(windowTitle() + QLatin1Char(' ') + releaseDate);
+    showAddressHint();
 }
 
 void MainWindow::showDeviceInfo(bool visible)
@@ -315,6 +344,30 @@ void MainWindow::showDeviceInfo(bool visible)
     setAllVisible({ui->labelMacId, ui->labelIpAd, ui->labelSwVer, ui->labelMacAddr, ui->labelDeviceStatus,
                 ui->comboBoxIp},
                visible);
+}
+
+bool MainWindow::debugMode() const
+{
+    return debugClicks > debugClickThreshold;
+}
+
+bool MainWindow::addressAccepted() const
+{
+    const QString text = ui->comboBoxIp->currentText();
+    return debugMode() || text.isEmpty() || isDottedIpv4(text);
+}
+
+void MainWindow::showAddressHint()
+{
+    const bool accepted = addressAccepted();
+    const bool shown = addressEntry || !accepted;
+    ui->labelAddressHint->setText(accepted
+                                      ? tr("The address is in your router's list of devices, for example 192.168.1.20")
+                                      : tr("That is not an address of the form 192.168.1.20"));
+    ui->labelAddressHint->setVisible(shown);
+    // Read out with the address box, which is where the keyboard is.
+    ui->comboBoxIp->setAccessibleDescription(shown ? ui->labelAddressHint->text()
+                                                   : tr("Address of the base station to update"));
 }
 
 void MainWindow::showModuleCheck(bool visible)
@@ -330,7 +383,8 @@ void MainWindow::enableControls(bool enable)
 {
     const std::initializer_list<QWidget *> controls = {ui->pushButtonBrowse, ui->pushButtonDevSearch,
                                                        ui->pushButtonDefaultCfg, ui->pushButtonUpdate,
-                                                       ui->lineEditFirmware, ui->comboBoxIp};
+                                                       ui->lineEditFirmware, ui->comboBoxIp, ui->checkBoxNoReboot,
+                                                       ui->checkBoxModClose};
     for (QWidget *control : controls)
         control->setEnabled(enable);
     ui->labelWarning->setText(enable ? QString() : tr("Upgrade in Progress. Do not power off the base station!"));

@@ -41,8 +41,12 @@ private slots:
     void versionDecided(bool upToDate);
     void enableCustom();
     void switchLang(int id);
-    // A search ended without any answer: unless the run started it, a box says what to check.
+    // A search ended without any answer: unless the run started it, a box says what to check, and offers to
+    // type the station's address in.
     void noStationFound();
+    // The address row, outside debug mode too, with a hint where to find the address.
+    void enterAddress();
+    void addressEdited(QString text);
     void enableControls(bool enable);
     // The run found its station at another address: the address box shows where it is now.
     void addressFollowed(QString address, QString from);
@@ -52,10 +56,17 @@ private slots:
 private:
     void showDeviceInfo(bool visible);
     void showModuleCheck(bool visible);
+    bool debugMode() const;
+    // Whether the address box holds an address the run may ask: in debug mode any text, otherwise a station's
+    // own dotted address (or nothing yet).
+    bool addressAccepted() const;
+    void showAddressHint();
 
     Ui::MainWindow *ui;
     QString releaseDate;
     QTranslator translator;
     UpdateRun *run;
     int debugClicks = 0;
+    // The owner chose to type the address in.
+    bool addressEntry = false;
 };

@@ -74,7 +74,8 @@ tst_Form::Cell tst_Form::cellOf(const QString &objectName) const
         cell.layout = ui->gridLayout->objectName();
         return cell;
     }
-    for (QBoxLayout *box : std::initializer_list<QBoxLayout *>{ui->horizontalLayout, ui->horizontalLayout_3}) {
+    for (QBoxLayout *box :
+         std::initializer_list<QBoxLayout *>{ui->horizontalLayout, ui->horizontalLayout_2, ui->horizontalLayout_3}) {
         if (box->indexOf(widget) >= 0) {
             Cell cell = cellOf(box);
             cell.layout = box->objectName();
@@ -106,6 +107,7 @@ void tst_Form::widgetPlacement_data()
     QTest::newRow("labelDeviceStatus") << "QLabel" << 3 << 1 << version;
     QTest::newRow("labelModFwVersion") << "QLabel" << 3 << 1 << version;
     QTest::newRow("labelIpAd") << "QLabel" << 4 << 0 << grid;
+    QTest::newRow("labelAddressHint") << "QLabel" << 5 << 1 << "horizontalLayout_2";
     QTest::newRow("comboBoxIp") << "QComboBox" << 4 << 1 << grid;
     QTest::newRow("labelFw") << "QLabel" << 6 << 0 << grid;
     QTest::newRow("lineEditFirmware") << "QLineEdit" << 6 << 1 << grid;
@@ -149,8 +151,8 @@ void tst_Form::creationOrder()
         "labelDeviceStatus", "labelModFwVersion", "label", "checkBoxModClose", "comboBoxIp", "labelIpAd",
         "labelFound", "pushButtonDefaultCfg", "checkBoxNoReboot", "pushButtonBrowse", "labelModClose",
         "pushButtonUpdate", "pushButtonInfo", "labelMacId", "labelSwVer", "label_5", "labelStatus",
-        "pushButtonEN", "pushButtonNL", "lineEditFirmware", "pushButtonOwl", "labelMacAddr", "progressBar",
-        "progressBarTotal", "pushButtonDevSearch", "labelProg", "labelWarning", "labelFw"};
+        "labelAddressHint", "pushButtonEN", "pushButtonNL", "lineEditFirmware", "pushButtonOwl", "labelMacAddr",
+        "progressBar", "progressBarTotal", "pushButtonDevSearch", "labelProg", "labelWarning", "labelFw"};
     QStringList actual;
     for (QObject *child : ui->centralWidget->children()) {
         if (child->isWidgetType())
@@ -160,7 +162,7 @@ void tst_Form::creationOrder()
 
     QCOMPARE(ui->horizontalLayout->itemAt(2)->spacerItem(), ui->horizontalSpacer);
     QCOMPARE(cellOf(ui->horizontalLayout_2).row, 5);
-    QCOMPARE(ui->horizontalLayout_2->count(), 0);
+    QCOMPARE(ui->horizontalLayout_2->count(), 1);
     QCOMPARE(cellOf(ui->verticalSpacer).row, 10);
     QCOMPARE(ui->gridLayout->columnStretch(1), 1);
     QCOMPARE(ui->gridLayout->columnStretch(0), 0);

@@ -4,15 +4,19 @@
 #include "windowdriver.h"
 
 #include <QAccessible>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QUdpSocket>
 #include <QtTest>
+
+#include <cstdio>
 
 // What a user sees of the window outside an update: the station found and shown, the language switch, debug
 // mode, the message boxes. Stations are station-sim processes on port 80 of loopback addresses of their own.
@@ -29,6 +33,10 @@ private slots:
     void unitTextAddressForms();
     void searchOnThePrivateNetwork_data();
     void searchOnThePrivateNetwork();
+    void typedAddress_data();
+    void typedAddress();
+    void startsInTheDesktopLanguage_data();
+    void startsInTheDesktopLanguage();
     void networkTextsAreShownAsPlainText();
     void braceletConfirmationShowsUpdateControls();
     void updateRefusedWithoutStation_data();
@@ -243,20 +251,25 @@ void tst_MainWindow::searchOnThePrivateNetwork_data()
     QTest::addColumn<QString>("statusBar");
     QTest::addColumn<QString>("listed");
     QTest::addColumn<QString>("boxOpening"); // empty: no box
-    QTest::addColumn<bool>("byWorkflow");    // the search a run starts by itself, not "Find my Velmora"
+    // In turn, "Find my Velmora" and the search a run starts by itself.
+    QTest::addColumn<QStringList>("searches");
 
     const QString station = qEnvironmentVariable("VMFWUPD_STATION_IP");
+    const QStringList owner{"owner"};
     QTest::newRow("nobody answers") << "EN" << QStringList() << "No base stations found" << ""
-                                    << "No base station answered the search." << false;
+                                    << "No base station answered the search." << owner;
     QTest::newRow("nobody answers, Dutch") << "NL" << QStringList() << "Geen basisstation gevonden" << ""
-                                           << "Geen basisstation heeft op de zoekopdracht geantwoord." << false;
-    QTest::newRow("nobody answers the workflow's search") << "EN" << QStringList() << "" << "" << "" << true;
+                                           << "Geen basisstation heeft op de zoekopdracht geantwoord." << owner;
+    QTest::newRow("nobody answers the workflow's search") << "EN" << QStringList() << "" << "" << ""
+                                                          << QStringList{"workflow"};
+    QTest::newRow("the owner's search after the workflow's") << "EN" << QStringList() << "No base stations found"
+        << "" << "No base station answered the search." << QStringList{"workflow", "owner"};
     QTest::newRow("a host name and a port beside the station")
         << "EN"
         << QStringList{WindowDriver::unitText("0A:1B:2C:3D:4E:5F", station),
                        WindowDriver::unitText("BB:BB:BB:BB:BB:BB", "evil.invalid"),
                        WindowDriver::unitText("CC:CC:CC:CC:CC:CC", station + ":8080")}
-        << "Discovery Complete" << station << "" << false;
+        << "Discovery Complete" << station << "" << owner;
 }
 
 void tst_MainWindow::searchOnThePrivateNetwork()
@@ -266,7 +279,7 @@ void tst_MainWindow::searchOnThePrivateNetwork()
     QFETCH(QString, statusBar);
     QFETCH(QString, listed);
     QFETCH(QString, boxOpening);
-    QFETCH(bool, byWorkflow);
+    QFETCH(QStringList, searches);
     const QString problem = privateNetworkProblem();
     if (!problem.isEmpty())
         QFAIL(qPrintable(QStringLiteral("REFUSING TO BROADCAST: ") + problem));
@@ -281,10 +294,17 @@ void tst_MainWindow::searchOnThePrivateNetwork()
     auto *search = driver.find<QPushButton>("pushButtonDevSearch");
     auto *discovery = driver.window().findChild<Discovery *>();
     QSignalSpy nothingFound(discovery, &Discovery::nothingFound);
-    if (byWorkflow)
-        QVERIFY(QMetaObject::invokeMethod(discovery, "searchQuietly"));
-    else
-        QTest::mouseClick(search, Qt::LeftButton);
+    for (const QString &by : qAsConst(searches)) {
+        // A search the workflow started ends without a text or a box.
+        if (!nothingFound.isEmpty())
+            QVERIFY(driver.statusBarText().isEmpty() && driver.window().findChildren<QMessageBox *>().isEmpty());
+        nothingFound.clear();
+        if (by == QLatin1String("workflow"))
+            QVERIFY(QMetaObject::invokeMethod(discovery, "searchQuietly"));
+        else
+            QTest::mouseClick(search, Qt::LeftButton);
+        QVERIFY(!answers.isEmpty() || nothingFound.wait(8000));
+    }
     if (!answers.isEmpty()) {
         // The station answers a ping before it reads its next datagram: once it has logged this one, all its
         // answers wait here, to be read as one batch.
@@ -295,7 +315,6 @@ void tst_MainWindow::searchOnThePrivateNetwork()
     }
 
     // The status text stays; the box, if any, comes right after it.
-    QVERIFY(!answers.isEmpty() || nothingFound.wait(8000));
     QTRY_COMPARE_WITH_TIMEOUT(driver.statusBarText(), statusBar, 8000);
     QCOMPARE(driver.find<QComboBox>("comboBoxIp")->currentText(), listed);
     QCOMPARE(driver.find<QLabel>("labelMacAddr")->text(), listed.isEmpty() ? "" : "0A:1B:2C:3D:4E:5F");
@@ -311,7 +330,109 @@ void tst_MainWindow::searchOnThePrivateNetwork()
                                 '"' + search->text() + '"'})
         QVERIFY2(box->text().contains(part), qPrintable(part));
     QVERIFY2(WindowDriver::alertParts(box).contains(box->text()), "read out whole, as an alert");
-    box->done(QMessageBox::Ok);
+
+    // The owner who knows the address goes on from here: the address row, outside debug mode, the keyboard in it.
+    const QString enter = language == "NL" ? QStringLiteral("Adres invoeren…") : QStringLiteral("Enter the address…");
+    const QList<QAbstractButton *> buttons = box->buttons();
+    const auto found = std::find_if(buttons.cbegin(), buttons.cend(), [&](QAbstractButton *b) { return b->text() == enter; });
+    QVERIFY2(found != buttons.cend() && (*found)->focusPolicy() & Qt::TabFocus, "a button the keyboard reaches");
+    QCOMPARE(QAccessible::queryAccessibleInterface(*found)->text(QAccessible::Name), enter);
+    QTest::mouseClick(*found, Qt::LeftButton);
+    QTRY_VERIFY2(!box->isVisible(), "the button closes the box");
+    auto *address = driver.find<QComboBox>("comboBoxIp");
+    QVERIFY(visible(driver, {"labelIpAd", "comboBoxIp", "labelAddressHint"}, true));
+    QVERIFY(visible(driver, serviceControls, false));
+    QTRY_VERIFY2(address->hasFocus(), "the keyboard is in the address box");
+    const QString hint = language == "NL"
+                             ? QStringLiteral("Het adres staat in de lijst met apparaten van uw router, bijvoorbeeld 192.168.1.20")
+                             : QStringLiteral("The address is in your router's list of devices, for example 192.168.1.20");
+    QCOMPARE(driver.find<QLabel>("labelAddressHint")->text(), hint);
+    QCOMPARE(QAccessible::queryAccessibleInterface(address)->text(QAccessible::Description), hint);
+}
+
+void tst_MainWindow::typedAddress_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("typed");
+    // The message under the box; empty: the address is asked.
+    QTest::addColumn<QString>("message");
+
+    const QString notAnAddress = QStringLiteral("That is not an address of the form 192.168.1.20");
+    QTest::newRow("a dotted address is asked") << "EN" << "127.0.0.1" << "";
+    QTest::newRow("a host name") << "EN" << "localhost" << notAnAddress;
+    QTest::newRow("an address with a port") << "EN" << "127.0.0.1:80" << notAnAddress;
+    QTest::newRow("numbers past 255") << "EN" << "999.1.1.1" << notAnAddress;
+    QTest::newRow("a short form, Dutch") << "NL" << "127.1" << "Dat is geen adres van de vorm 192.168.1.20";
+}
+
+// Outside debug mode only a station's own dotted address is asked; anything else is said so and sends nothing.
+void tst_MainWindow::typedAddress()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+
+    StationSim sim({"--listen", "127.0.0.1", "--port", "80", "--version", "143 20201120 V14.2"});
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    WindowDriver driver;
+    driver.switchLanguage(language);
+    QVERIFY(QMetaObject::invokeMethod(&driver.window(), "enterAddress"));
+    QTest::keyClicks(driver.find<QComboBox>("comboBoxIp")->lineEdit(), typed);
+    QVERIFY(driver.tick());
+    auto *hint = driver.find<QLabel>("labelAddressHint");
+    QVERIFY2(hint->isVisible(), "the hint or the message stays under the box");
+    if (message.isEmpty()) {
+        QVERIFY(waitForVersion(driver, QStringLiteral("143 20201120 V14.2")));
+        QVERIFY(visible(driver, confirmation, true));
+        return;
+    }
+    QCOMPARE(hint->text(), message);
+    QVERIFY(driver.tick());
+    QVERIFY2(sim.log().isEmpty(), "nothing is sent");
+    QCOMPARE(driver.run()->address(), QString());
+    WindowDriver::MessageBoxSeen seen;
+    driver.closeNextMessageBox(&seen);
+    QVERIFY(QMetaObject::invokeMethod(&driver.window(), "updateFirmware"));
+    QCOMPARE(seen.title, language == "NL" ? QStringLiteral("Velmora BasisStation") : QStringLiteral("Velmora BaseStation"));
+}
+
+void tst_MainWindow::startsInTheDesktopLanguage_data()
+{
+    QTest::addColumn<QByteArray>("lang");
+    QTest::addColumn<QString>("pressed");
+    QTest::addColumn<QString>("search");
+
+    QTest::newRow("Dutch desktop") << QByteArray("nl_NL.UTF-8") << "pushButtonNL" << "Zoek mijn Velmora";
+    QTest::newRow("German desktop") << QByteArray("de_DE.UTF-8") << "pushButtonEN" << "Find my Velmora";
+    QTest::newRow("no language") << QByteArray("C") << "pushButtonEN" << "Find my Velmora";
+}
+
+// The desktop's language is the process's: a window of a child process started with it says what it shows.
+void tst_MainWindow::startsInTheDesktopLanguage()
+{
+    QFETCH(QByteArray, lang);
+    QFETCH(QString, pressed);
+    QFETCH(QString, search);
+
+    if (qEnvironmentVariableIsSet("VMFWUPD_TEST_CHILD")) {
+        WindowDriver driver;
+        auto *button = qobject_cast<QAbstractButton *>(driver.find<QButtonGroup>("buttonGroupLang")->checkedButton());
+        std::printf("shown: %s %s\n", qPrintable(button ? button->objectName() : QString()),
+                    qPrintable(driver.find<QPushButton>("pushButtonDevSearch")->text()));
+        return;
+    }
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        environment.remove(QLatin1String(name));
+    environment.insert(QStringLiteral("LANG"), QString::fromLatin1(lang));
+    environment.insert(QStringLiteral("VMFWUPD_TEST_CHILD"), QStringLiteral("1"));
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("startsInTheDesktopLanguage:") + QString::fromLatin1(QTest::currentDataTag())});
+    QVERIFY2(child.waitForFinished(20000), "the child window came up and went");
+    const QString output = QString::fromUtf8(child.readAllStandardOutput());
+    QVERIFY2(output.contains(QStringLiteral("shown: %1 %2\n").arg(pressed, search)), qPrintable(output));
 }
 
 void tst_MainWindow::networkTextsAreShownAsPlainText()

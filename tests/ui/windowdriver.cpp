@@ -129,6 +129,21 @@ void WindowDriver::offerStations(const QVector<QString> &units)
     emit run()->discovery()->discoverReady(units);
 }
 
+bool WindowDriver::typeAddress(const QString &address)
+{
+    emit run()->discovery()->nothingFound();
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    const QList<QAbstractButton *> buttons = box ? box->buttons() : QList<QAbstractButton *>();
+    const auto enter = std::find_if(buttons.cbegin(), buttons.cend(), [](const QAbstractButton *button) {
+        return button->text() == QCoreApplication::translate("MainWindow", "Enter the address…");
+    });
+    if (enter == buttons.cend())
+        return false;
+    QTest::mouseClick(*enter, Qt::LeftButton);
+    QTest::keyClicks(find<QComboBox>("comboBoxIp")->lineEdit(), address);
+    return true;
+}
+
 void WindowDriver::switchLanguage(const QString &code)
 {
     QTest::mouseClick(find<QPushButton>(qPrintable(QStringLiteral("pushButton") + code.toUpper())), Qt::LeftButton);

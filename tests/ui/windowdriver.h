@@ -42,6 +42,8 @@ public:
     void offerStation(const QString &address, const QString &mac = QStringLiteral("0A:1B:2C:3D:4E:5F"));
     // The answers of one search; the first station listed is the one chosen.
     void offerStations(const QVector<QString> &units);
+    // A search finds nothing; from its box the owner goes on to type the address in. False without that box.
+    bool typeAddress(const QString &address);
     void switchLanguage(const QString &code);
     // In debug mode, opened by the owl when a choice other than the window's own is to be made.
     void chooseImage(const QString &path);

@@ -18,6 +18,11 @@ public:
     void offerStation(const QString &address, const QString &mac = QStringLiteral("0A:1B:2C:3D:4E:5F"));
     // The answers of one search; the first station listed is the one chosen.
     void offerStations(const QVector<QString> &units);
+    bool typeAddress(const QString &address)
+    {
+        updateRun.setAddress(address);
+        return true;
+    }
     void switchLanguage(const QString &code);
     void chooseImage(const QString &path) { updateRun.setImage(path); }
     void setNoReboot(bool noReboot) { updateRun.setPreReboot(!noReboot); }

@@ -42,8 +42,8 @@ struct Run {
     QString image = QStringLiteral("vmlinuz20210125_v143");
     // A step label the station shows for a moment amid its flashing steps.
     QString shownOnce;
-    // The owner presses "Update Firmware" before the run's first tick asked the found station once more.
-    bool quickClick = false;
+    // How the owner chose the station (see Choice).
+    int choice = 0;
 };
 Q_DECLARE_METATYPE(Run)
 
@@ -66,8 +66,11 @@ private slots:
     void failureEndsTheRun();
 
 private:
+    // How the owner chooses the station: found by a search; found, then "Update Firmware" pressed before the
+    // run's first tick asked the station once more; typed in from the box of a search that found nothing.
+    enum Choice { Found, QuickClick, Typed };
     template<class Driver>
-    bool prepare(StationSim &sim, Driver &driver, const QString &image, bool noReboot, bool quickClick = false,
+    bool prepare(StationSim &sim, Driver &driver, const QString &image, bool noReboot, int choice = Found,
                  const QString &beside = QString());
     template<class Driver>
     void carryWholeRun(Driver &driver, StationSim &sim, const Run &run);
@@ -221,7 +224,7 @@ void awaitFollow(Driver &driver, const StationSim &sim)
 } // namespace
 
 template<class Driver>
-bool tst_UpdateRun::prepare(StationSim &sim, Driver &driver, const QString &image, bool noReboot, bool quickClick,
+bool tst_UpdateRun::prepare(StationSim &sim, Driver &driver, const QString &image, bool noReboot, int choice,
                             const QString &beside)
 {
     if (!sim.port() && !sim.start()) {
@@ -233,10 +236,16 @@ bool tst_UpdateRun::prepare(StationSim &sim, Driver &driver, const QString &imag
     QVector<QString> units{RunTicker::unitText(QStringLiteral("0A:1B:2C:3D:4E:5F"), sim.address())};
     if (!beside.isEmpty())
         units << RunTicker::unitText(beside, sim.addressAfterReboot());
-    driver.offerStations(units);
+    if (choice == Typed) {
+        // Asked on the next tick.
+        if (!driver.typeAddress(sim.address()) || !driver.tick())
+            return false;
+    } else {
+        driver.offerStations(units);
+    }
     // Only a station that has answered gets past "Update Firmware" without a modal box.
     if (!QTest::qWaitFor([&] { return driver.confirmationOffered() && !driver.versionText().isEmpty(); }, 10000)
-        || (!quickClick && !driver.tick()))
+        || (choice != QuickClick && !driver.tick()))
         return false;
     // Nothing keeps the computer awake before the click on "Update Firmware".
     if (sleepServices.held() != 0)
@@ -349,11 +358,14 @@ void tst_UpdateRun::wholeRun_data()
     chosen.image = QStringLiteral("vmlinuz_test_build");
     chosen.newVersion = chosen.shownVersion = QStringLiteral("143 20201120 V14.2");
     QTest::newRow("image chosen in debug mode, any version confirms") << chosen;
+    Run typed("current", true);
+    typed.choice = Typed;
+    QTest::newRow("the address typed in from the box of a search that found nothing, in the window") << typed;
     const QString otherAddress = qEnvironmentVariable("VMFWUPD_STATION_IP2");
     // Its answer to the question asked with the reboot comes during the countdown: it says nothing of where the
     // station will be.
     Run moved("current", false, {"--comeback-at", otherAddress});
-    moved.quickClick = true;
+    moved.choice = QuickClick;
     QTest::newRow("current generation, back at another address after the pre-upload reboot, quick click") << moved;
     QTest::newRow("older generation, back at another address after flashing, in the window")
         << Run("v11", true, {"--comeback-at", otherAddress});
@@ -417,7 +429,7 @@ void tst_UpdateRun::carryWholeRun(Driver &driver, StationSim &sim, const Run &ru
     auto removeImage = qScopeGuard([&] { QFile::remove(image); });
     if (run.lateUploadAnswer)
         driver.controller()->setTimeouts({10000, 1200});
-    QVERIFY(prepare(sim, driver, image, run.noReboot, run.quickClick));
+    QVERIFY(prepare(sim, driver, image, run.noReboot, run.choice));
     if constexpr (isWindow<Driver>) {
         WindowDriver::MessageBoxSeen closing;
         driver.closeNextMessageBox(&closing, WindowDriver::PressEnter);
@@ -439,7 +451,7 @@ void tst_UpdateRun::carryWholeRun(Driver &driver, StationSim &sim, const Run &ru
     QStringList firstTick = requestsOf(sim.log().mid(requestsBefore));
     firstTick.sort();
     QCOMPARE(firstTick,
-             (run.noReboot ? QStringList() : QStringList{"reboot"}) + versionRequests(run.quickClick ? 1 : 0));
+             (run.noReboot ? QStringList() : QStringList{"reboot"}) + versionRequests(run.choice == QuickClick ? 1 : 0));
     if constexpr (isWindow<Driver>) {
         auto *service = driver.template find<QPushButton>("pushButtonDefaultCfg");
         if (!service->isVisible()) {
@@ -646,7 +658,7 @@ void tst_UpdateRun::failureEndsTheRun_data()
     QTest::newRow("another station at the new address after the reboot")
         << QStringList{"--comeback-at", qEnvironmentVariable("VMFWUPD_STATION_IP2"), "--comeback-mac", "0A:1B:2C:3D:4E:60"}
         << false << "EN" << "" << 150 << 150 << notBack << nothingUploaded << false << 0 << QString();
-    QTest::newRow("another station listed beside it, its own answer without a MAC")
+    QTest::newRow("another station listed beside it, its own answer without a MAC, in the window")
         << QStringList{"--comeback-at", qEnvironmentVariable("VMFWUPD_STATION_IP2"), "--comeback-mac", "0A:1B:2C:3D:4E:60",
                        "--answer-without-mac"}
         << false << "EN" << "" << 150 << 150 << notBack << nothingUploaded << false << 0 << "0A:1B:2C:3D:4E:60";
@@ -721,7 +733,7 @@ void tst_UpdateRun::endTheRun(Driver &driver)
     QTemporaryDir dir;
     const QString image = dir.filePath(QStringLiteral("vmlinuz20210125_v143"));
     QVERIFY(!writeImage(image, 512 * 1024).isEmpty());
-    QVERIFY(prepare(sim, driver, image, noReboot, false, beside));
+    QVERIFY(prepare(sim, driver, image, noReboot, Found, beside));
     const auto before = sim.log().size();
     const bool answers = !simArgs.contains("--no-comeback") && !simArgs.contains("--down-at-step")
                          && !simArgs.contains("--comeback-mac");
