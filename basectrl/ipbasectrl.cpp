@@ -12,6 +12,7 @@
 #include <QHttpMultiPart>
 #include <QHttpPart>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkRequest>
 #include <QUrl>
 
@@ -74,6 +75,8 @@ IpBaseCtrl::IpBaseCtrl(QObject *parent)
     , eraseProgress(0)
     , upgradeStarted(false)
 {
+    // The station is on the home network: a proxy from the desktop's settings cannot reach it.
+    manager->setProxy(QNetworkProxy::NoProxy);
 }
 
 void IpBaseCtrl::requestGetVersion(QString address)

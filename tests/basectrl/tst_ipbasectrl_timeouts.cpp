@@ -81,21 +81,26 @@ void tst_IpBaseCtrlTimeouts::repliesReleased_data()
     QTest::addColumn<int>("earliestMs");
     // What every request reports; empty: not looked at.
     QTest::addColumn<QString>("failure");
+    // Where the desktop's proxy settings lead, for a station on the other host of the private network.
+    QTest::addColumn<QByteArray>("proxy");
 
     // Empty args: a port where nothing listens.
-    QTest::newRow("station answers") << QStringList{"--version", "V14.3"} << 300 << 300 << 20000 << 0 << "";
-    QTest::newRow("connection refused") << QStringList() << 300 << 0 << 20000 << 0 << "";
+    QTest::newRow("station answers") << QStringList{"--version", "V14.3"} << 300 << 300 << 20000 << 0 << ""
+                                     << QByteArray();
+    QTest::newRow("connection refused") << QStringList() << 300 << 0 << 20000 << 0 << "" << QByteArray();
     // More polls than Qt's six connections per host: without time-outs the last ones
     // would queue behind the silent six for ever.
     QTest::newRow("station silent") << QStringList{"--silent"} << 9 << 0
-                                    << 2 * 10000 + 10000 << 0 << "";
+                                    << 2 * 10000 + 10000 << 0 << "" << QByteArray();
     const QString large = QStringLiteral("answer larger than 1 MiB");
     QTest::newRow("endless version answers and status pages") << QStringList{"--generation", "v11", "--endless",
-        "/getJson.json", "--endless", "/firmwareupg"} << 3 << 0 << 10000 << 0 << large;
+        "/getJson.json", "--endless", "/firmwareupg"} << 3 << 0 << 10000 << 0 << large << QByteArray();
     QTest::newRow("gzip answers decoding to 2 MiB")
-        << QStringList{"--gzip-bomb", "/getJson.json"} << 3 << 0 << 10000 << 0 << large;
+        << QStringList{"--gzip-bomb", "/getJson.json"} << 3 << 0 << 10000 << 0 << large << QByteArray();
     QTest::newRow("answers dripping") << QStringList{"--drip", "/getJson.json", "--drip-seconds", "2"} << 3 << 0
-                                      << 40000 << 30000 << "no whole answer within 30 s";
+                                      << 40000 << 30000 << "no whole answer within 30 s" << QByteArray();
+    QTest::newRow("station answers, proxies lead nowhere")
+        << QStringList{"--version", "V14.3"} << 3 << 3 << 10000 << 0 << "" << QByteArray("http://127.0.0.1:9");
 }
 
 void tst_IpBaseCtrlTimeouts::repliesReleased()
@@ -106,7 +111,15 @@ void tst_IpBaseCtrlTimeouts::repliesReleased()
     QFETCH(int, boundMs);
     QFETCH(int, earliestMs);
     QFETCH(QString, failure);
+    QFETCH(QByteArray, proxy);
 
+    const char *proxyVariables[] = {"http_proxy", "HTTPS_PROXY", "all_proxy"};
+    for (const char *variable : proxyVariables)
+        proxy.isEmpty() ? qunsetenv(variable) : qputenv(variable, proxy);
+    auto unsetProxies = qScopeGuard([&] {
+        for (const char *variable : proxyVariables)
+            qunsetenv(variable);
+    });
     std::unique_ptr<StationSim> sim;
     QString address;
     if (args.isEmpty()) {
@@ -114,7 +127,8 @@ void tst_IpBaseCtrlTimeouts::repliesReleased()
         QVERIFY2(probe.listen(QHostAddress::LocalHost), "no free port");
         address = QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
     } else {
-        sim = std::make_unique<StationSim>(args);
+        // Qt asks no proxy for a loopback address.
+        sim = std::make_unique<StationSim>(proxy.isEmpty() ? StationSim(args) : StationSim::onStationHost(args));
         QVERIFY2(sim->start(), qPrintable(sim->errorString()));
         address = sim->address();
     }
