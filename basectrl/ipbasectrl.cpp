@@ -1,5 +1,6 @@
 #include "ipbasectrl.h"
 
+#include "answerbounds.h"
 #include "commandtext.h"
 #include "replyreaders.h"
 #include "uploadwatch.h"
@@ -11,6 +12,7 @@
 #include <QHttpMultiPart>
 #include <QHttpPart>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkRequest>
 #include <QUrl>
 
@@ -73,6 +75,8 @@ IpBaseCtrl::IpBaseCtrl(QObject *parent)
     , eraseProgress(0)
     , upgradeStarted(false)
 {
+    // The station is on the home network: a proxy from the desktop's settings cannot reach it.
+    manager->setProxy(QNetworkProxy::NoProxy);
 }
 
 void IpBaseCtrl::requestGetVersion(QString address)
@@ -147,6 +151,7 @@ void IpBaseCtrl::uploadFirmware(QString address, QString filePath)
     connect(lastReply, &QNetworkReply::uploadProgress, this, &IpBaseCtrl::uploadProgress);
     connect(lastReply, &QNetworkReply::errorOccurred, this, &IpBaseCtrl::uploadError);
     uploadWatch = new UploadWatch(lastReply, timeouts.uploadIdleMs);
+    new AnswerBounds(lastReply, timeouts.answerMaxBytes);
     // The station's answer is never read; the reply only has to go once it is over.
     connect(lastReply, &QNetworkReply::finished, lastReply, &QObject::deleteLater);
 }
@@ -235,7 +240,7 @@ void IpBaseCtrl::uploadError(QNetworkReply::NetworkError code)
     Q_UNUSED(code)
     qDebug("Error");
     if (const auto *reply = qobject_cast<QNetworkReply *>(sender()))
-        emit requestDone(QStringLiteral("upload"), reply->errorString());
+        emit requestDone(QStringLiteral("upload"), AnswerBounds::errorText(reply));
     reportUploadError();
 }
 
@@ -391,6 +396,7 @@ void IpBaseCtrl::sendGet(const QUrl &url, ReplySlot slot)
     request.setTransferTimeout(timeouts.commandMs);
     lastReply = manager->get(request);
     lastReply->setProperty(requestNameProperty, QLatin1String(requestName(slot)));
+    new AnswerBounds(lastReply, timeouts.answerMaxBytes, timeouts.wholeAnswerMs);
     // Handled once on the whole body: readyRead may deliver it in several pieces.
     connect(lastReply, &QNetworkReply::finished, this, slot);
 }
@@ -402,7 +408,8 @@ std::optional<QByteArray> IpBaseCtrl::takeReplyBody()
         return std::nullopt;
     reply->deleteLater();
     const bool whole = answerArrivedWhole(reply->error());
-    emit requestDone(reply->property(requestNameProperty).toString(), whole ? QString() : reply->errorString());
+    emit requestDone(reply->property(requestNameProperty).toString(),
+                     whole ? QString() : AnswerBounds::errorText(reply));
     if (!whole)
         return std::nullopt;
     return reply->readAll();

@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QNetworkAddressEntry>
 #include <QNetworkInterface>
+#include <QNetworkProxy>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -24,6 +25,8 @@ Discovery::Discovery(QObject *parent)
     , udpSocket(new QUdpSocket(this))
     , timeoutTimer(new QTimer(this))
 {
+    // The stations are on the home network: a proxy from the desktop's settings cannot reach them.
+    udpSocket->setProxy(QNetworkProxy::NoProxy);
     bindDiscoveryPort(udpSocket);
     connect(udpSocket, &QUdpSocket::readyRead, this, &Discovery::processPendingDatagrams);
 

@@ -1,3 +1,5 @@
+#include "benchsupport.h"
+#include "fakereply.h"
 #include "ipbasectrl.h"
 #include "stationsim.h"
 
@@ -53,6 +55,10 @@ void tst_IpBaseCtrlTimeouts::requestsCarryTimeouts()
     const QList<QNetworkReply *> replies = ctrl.findChildren<QNetworkReply *>();
     QCOMPARE(replies.size(), 3);
     for (const QNetworkReply *reply : replies) {
+        // The whole answer within 30 s, but the upload's.
+        const QList<QTimer *> timers = reply->findChildren<QTimer *>();
+        QCOMPARE(std::count_if(timers.cbegin(), timers.cend(), [](const QTimer *t) { return t->interval() == 30000; }),
+                 std::ptrdiff_t(reply->url().path() != QLatin1String("/file_upload_base")));
         if (reply->url().path() != QLatin1String("/file_upload_base")) {
             QCOMPARE(reply->request().transferTimeout(), 10000);
             continue;
@@ -71,14 +77,30 @@ void tst_IpBaseCtrlTimeouts::repliesReleased_data()
     QTest::addColumn<int>("polls");
     QTest::addColumn<int>("answers");
     QTest::addColumn<int>("boundMs");
+    // Not one is released sooner.
+    QTest::addColumn<int>("earliestMs");
+    // What every request reports; empty: not looked at.
+    QTest::addColumn<QString>("failure");
+    // Where the desktop's proxy settings lead, for a station on the other host of the private network.
+    QTest::addColumn<QByteArray>("proxy");
 
     // Empty args: a port where nothing listens.
-    QTest::newRow("station answers") << QStringList{"--version", "V14.3"} << 300 << 300 << 20000;
-    QTest::newRow("connection refused") << QStringList() << 300 << 0 << 20000;
+    QTest::newRow("station answers") << QStringList{"--version", "V14.3"} << 300 << 300 << 20000 << 0 << ""
+                                     << QByteArray();
+    QTest::newRow("connection refused") << QStringList() << 300 << 0 << 20000 << 0 << "" << QByteArray();
     // More polls than Qt's six connections per host: without time-outs the last ones
     // would queue behind the silent six for ever.
     QTest::newRow("station silent") << QStringList{"--silent"} << 9 << 0
-                                    << 2 * 10000 + 10000;
+                                    << 2 * 10000 + 10000 << 0 << "" << QByteArray();
+    const QString large = QStringLiteral("answer larger than 1 MiB");
+    QTest::newRow("endless version answers and status pages") << QStringList{"--generation", "v11", "--endless",
+        "/getJson.json", "--endless", "/firmwareupg"} << 3 << 0 << 10000 << 0 << large << QByteArray();
+    QTest::newRow("gzip answers decoding to 2 MiB")
+        << QStringList{"--gzip-bomb", "/getJson.json"} << 3 << 0 << 10000 << 0 << large << QByteArray();
+    QTest::newRow("answers dripping") << QStringList{"--drip", "/getJson.json", "--drip-seconds", "2"} << 3 << 0
+                                      << 40000 << 30000 << "no whole answer within 30 s" << QByteArray();
+    QTest::newRow("station answers, proxies lead nowhere")
+        << QStringList{"--version", "V14.3"} << 3 << 3 << 10000 << 0 << "" << QByteArray("http://127.0.0.1:9");
 }
 
 void tst_IpBaseCtrlTimeouts::repliesReleased()
@@ -87,7 +109,17 @@ void tst_IpBaseCtrlTimeouts::repliesReleased()
     QFETCH(int, polls);
     QFETCH(int, answers);
     QFETCH(int, boundMs);
+    QFETCH(int, earliestMs);
+    QFETCH(QString, failure);
+    QFETCH(QByteArray, proxy);
 
+    const char *proxyVariables[] = {"http_proxy", "HTTPS_PROXY", "all_proxy"};
+    for (const char *variable : proxyVariables)
+        proxy.isEmpty() ? qunsetenv(variable) : qputenv(variable, proxy);
+    auto unsetProxies = qScopeGuard([&] {
+        for (const char *variable : proxyVariables)
+            qunsetenv(variable);
+    });
     std::unique_ptr<StationSim> sim;
     QString address;
     if (args.isEmpty()) {
@@ -95,22 +127,41 @@ void tst_IpBaseCtrlTimeouts::repliesReleased()
         QVERIFY2(probe.listen(QHostAddress::LocalHost), "no free port");
         address = QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
     } else {
-        sim = std::make_unique<StationSim>(args);
+        // Qt asks no proxy for a loopback address.
+        sim = std::make_unique<StationSim>(proxy.isEmpty() ? StationSim(args) : StationSim::onStationHost(args));
         QVERIFY2(sim->start(), qPrintable(sim->errorString()));
         address = sim->address();
     }
 
     IpBaseCtrl ctrl;
+    // Once a version answer named the older generation, its status pages are asked for.
+    if (args.contains("v11")) {
+        auto *older = new FakeReply(R"({"sysParamValue":"VOIP_EN 11.7 20190301"})");
+        QObject::connect(older, &QNetworkReply::finished, &ctrl, &IpBaseCtrl::onRequestGetVersion);
+        emit older->finished();
+    }
     QSignalSpy device(&ctrl, &IpBaseCtrl::deviceStat);
     QSignalSpy progress(&ctrl, &IpBaseCtrl::progressUpd);
+    QSignalSpy done(&ctrl, &IpBaseCtrl::requestDone);
+    QVERIFY2(Bench::resetPeakRss(), "cannot reset the peak of resident memory");
+    const qint64 rssBefore = Bench::statusKib("VmRSS");
+    QElapsedTimer clock;
+    clock.start();
     for (int i = 0; i < polls; ++i) {
         ctrl.requestGetVersion(address);
         ctrl.requestFwUpgStatus(address);
     }
     QCOMPARE(liveReplies(ctrl), 2 * polls);
+    QVERIFY(QTest::qWaitFor([&] { return liveReplies(ctrl) < 2 * polls; }, boundMs));
+    QVERIFY2(clock.elapsed() >= earliestMs, qPrintable(QStringLiteral("released after %1 ms").arg(clock.elapsed())));
     QTRY_COMPARE_WITH_TIMEOUT(liveReplies(ctrl), 0, boundMs);
     QCOMPARE(device.size(), answers);
     QCOMPARE(progress.size(), answers);
+    for (const QList<QVariant> &request : qAsConst(done))
+        QVERIFY2(failure.isEmpty() || request.at(1).toString() == failure, qPrintable(request.at(1).toString()));
+    // Flat: no answer is held in memory past the limit.
+    const qint64 growthKib = Bench::statusKib("VmHWM") - rssBefore;
+    QVERIFY2(growthKib < 32768, qPrintable(QStringLiteral("memory grew by %1 KiB").arg(growthKib)));
 }
 
 void tst_IpBaseCtrlTimeouts::uploadIdleLimit_data()
@@ -126,6 +177,7 @@ void tst_IpBaseCtrlTimeouts::uploadIdleLimit_data()
     QTest::newRow("silent station, whole body sent") << QStringList{"--silent"} << qint64(1000) << false << false;
     QTest::newRow("answer long after the last byte") << QStringList{"--upload-answer-delay", "3"}
                                                      << qint64(100000) << false << true;
+    QTest::newRow("endless answer") << QStringList{"--endless", "/file_upload_base"} << qint64(1000) << true << false;
 }
 
 void tst_IpBaseCtrlTimeouts::uploadIdleLimit()

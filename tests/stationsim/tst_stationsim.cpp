@@ -145,6 +145,22 @@ bool refused(const QString &address)
     return socket.error() == QAbstractSocket::ConnectionRefusedError;
 }
 
+// Connections to the station's port that their client has closed and the station not yet (CLOSE_WAIT).
+int halfClosed(quint16 port)
+{
+    QFile tcp(QStringLiteral("/proc/net/tcp"));
+    if (!tcp.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray local = ':' + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+    int count = 0;
+    const QList<QByteArray> lines = tcp.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        count += fields.size() > 3 && fields.at(1).endsWith(local) && fields.at(3) == "08";
+    }
+    return count;
+}
+
 // Phase of the older generation's upgrade page, as an updater reads it.
 QString pagePhase(const QByteArray &page)
 {
@@ -181,6 +197,8 @@ private slots:
     void statusOption_data();
     void statusOption();
     void silent_neverAnswers();
+    void unboundedAnswers_data();
+    void unboundedAnswers();
     void support_reportsFailures_data();
     void support_reportsFailures();
 
@@ -672,6 +690,66 @@ void tst_StationSim::silent_neverAnswers()
     QCOMPARE(reply.error, QNetworkReply::OperationCanceledError);
     QVERIFY2(reply.body.isEmpty(), "a silent station answered");
     QVERIFY2(!lastEntry(sim, QStringLiteral("/getJson.json")).isEmpty(), "the silent station did not log the request");
+}
+
+void tst_StationSim::unboundedAnswers_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<int>("readMs");
+    // Body bytes read within readMs.
+    QTest::addColumn<int>("minBytes");
+    QTest::addColumn<int>("maxBytes");
+    // The client hangs up then; otherwise the station ends the answer.
+    QTest::addColumn<bool>("hangUp");
+
+    const QStringList drip{QStringLiteral("--drip"), QStringLiteral("/getJson.json"), QStringLiteral("--drip-seconds")};
+    QTest::newRow("endless") << QStringList{QStringLiteral("--endless"), QStringLiteral("/getJson.json")}
+                             << QByteArray("Connection: close") << 500 << (2 << 20) << INT_MAX << true;
+    QTest::newRow("dripping, a byte in 5 s") << drip + QStringList{QStringLiteral("5")}
+                                             << QByteArray("Content-Length: ") << 1000 << 1 << 1 << true;
+    QTest::newRow("dripping until the lifetime ends")
+        << drip + QStringList{QStringLiteral("0.3"), QStringLiteral("--lifetime"), QStringLiteral("2")}
+        << QByteArray("Content-Length: ") << 1000 << 2 << 5 << false;
+    QTest::newRow("gzip bomb") << QStringList{QStringLiteral("--gzip-bomb"), QStringLiteral("/getJson.json")}
+                               << QByteArray("Content-Encoding: gzip") << 500 << 1000 << 4096 << true;
+}
+
+void tst_StationSim::unboundedAnswers()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, header);
+    QFETCH(int, readMs);
+    QFETCH(int, minBytes);
+    QFETCH(int, maxBytes);
+    QFETCH(bool, hangUp);
+
+    StationSim sim(args);
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, sim.port());
+    QVERIFY(client.waitForConnected(ReplyTimeoutMs));
+    client.write("GET /getJson.json?rand=1&jsonString=" + QUrl::toPercentEncoding(VersionCommand)
+                 + " HTTP/1.1\r\nHost: station\r\nAccept-Encoding: br, gzip\r\n\r\n");
+    QByteArray head; // and the first bytes of the body
+    qint64 received = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (!clock.hasExpired(readMs) && client.waitForReadyRead(int(qMax<qint64>(1, readMs - clock.elapsed())))) {
+        const QByteArray bytes = client.readAll();
+        received += bytes.size();
+        if (head.size() < 4096)
+            head += bytes.left(4096);
+    }
+    const qint64 body = received - head.indexOf("\r\n\r\n") - 4;
+    QVERIFY2(head.contains("\r\n" + header), head.constData());
+    QVERIFY2(body >= minBytes && body <= maxBytes, qPrintable(QStringLiteral("%1 body bytes").arg(body)));
+    if (!hangUp) {
+        QVERIFY2(client.waitForDisconnected(5000), "the station did not end its answer");
+        return;
+    }
+    client.close();
+    QTRY_VERIFY2_WITH_TIMEOUT(halfClosed(sim.port()) == 0, "the station did not end the answer of a client gone", 1000);
 }
 
 void tst_StationSim::support_reportsFailures_data()

@@ -694,6 +694,9 @@ void tst_UpdateRun::failureEndsTheRun_data()
            "\"Zoek mijn Velmora\". Verschijnt het niet, controleer dan of de netwerkkabel naar de router goed vastzit "
            "en zoek nog een keer; verschijnt het dan nog steeds niet, neem dan contact op met de helpdesk (zie Info)."
         << true << 0 << QString();
+    QTest::newRow("older generation, its upgrade page endless") << QStringList{"--generation", "v11", "--endless",
+        "/firmwareupg"} << true << "EN" << "last answer" << 300 << 300
+        << "The base station stopped answering during the update." << silentAdvice << true << 0 << QString();
     QTest::newRow("the start is never taken") << QStringList{"--never-start"} << true << "EN" << "start" << 150
         << 150 << "The base station did not start the upgrade."
         << "Its firmware is unchanged. Keep the base station switched on and try the update again." << true << 0 << QString();

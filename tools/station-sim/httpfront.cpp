@@ -14,6 +14,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <memory>
+#include <string>
+
+#include <zlib.h>
 
 namespace {
 constexpr auto StartWait = std::chrono::seconds(2);
@@ -21,6 +25,11 @@ constexpr auto StopWait = std::chrono::seconds(3);
 constexpr auto StopPoll = std::chrono::milliseconds(5);
 constexpr const char *JsonType = "application/json";
 constexpr const char *HtmlType = "text/html";
+// What a --gzip-bomb answer decodes to: twice the most an updater takes of an answer.
+constexpr int GzipBombBytes = 2 << 20;
+constexpr size_t EndlessPiece = size_t(64) << 10;
+// How often an answer in pieces looks whether its client is still there between two pieces.
+constexpr auto HangUpPoll = std::chrono::milliseconds(100);
 
 // Set by a handler whose answer announces a restart; the logger, which the server
 // calls once the answer is on the wire, then hands the reboot to the supervisor.
@@ -33,6 +42,25 @@ thread_local QJsonObject logAfterResponse;
 QString text(const std::string &s)
 {
     return QString::fromStdString(s);
+}
+
+QByteArray gzipped(const QByteArray &data)
+{
+    z_stream stream{};
+    // Window bits past 15 ask for the gzip wrapper instead of zlib's.
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, MAX_WBITS + 16, MAX_MEM_LEVEL, Z_DEFAULT_STRATEGY)
+        != Z_OK)
+        return {};
+    QByteArray out(int(deflateBound(&stream, uLong(data.size()))), Qt::Uninitialized);
+    // zlib only reads its input.
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+    stream.avail_in = uInt(data.size());
+    stream.next_out = reinterpret_cast<Bytef *>(out.data());
+    stream.avail_out = uInt(out.size());
+    const bool whole = deflate(&stream, Z_FINISH) == Z_STREAM_END;
+    out.resize(int(stream.total_out));
+    deflateEnd(&stream);
+    return whole ? out : QByteArray();
 }
 } // namespace
 
@@ -183,27 +211,66 @@ QJsonObject HttpFront::logEntry(const httplib::Request &req) const
     return entry;
 }
 
-void HttpFront::send(httplib::Response &res, int status, const QByteArray &body, const char *contentType) const
+void HttpFront::send(const httplib::Request &req, httplib::Response &res, int status, const QByteArray &body,
+                     const char *contentType)
 {
     res.status = status;
-    const size_t total = size_t(body.size());
-    const size_t pieces = std::min(size_t(options.pieces), total);
-    if (pieces <= 1) {
-        res.set_content(body.constData(), total, contentType);
+    const QString path = text(req.path);
+    if (options.endless.contains(path)) {
+        // The usual body first: a client that keeps everything holds the whole answer, and then more.
+        auto head = std::make_shared<QByteArray>(body);
+        res.set_header("Connection", "close");
+        res.set_content_provider(contentType, [head](size_t offset, httplib::DataSink &sink) {
+            static const std::string spaces(EndlessPiece, ' ');
+            if (offset < size_t(head->size()))
+                return sink.write(head->constData() + offset, size_t(head->size()) - offset);
+            return sink.write(spaces.data(), spaces.size());
+        });
         return;
     }
     auto data = std::make_shared<QByteArray>(body);
-    const auto pause = std::chrono::milliseconds(options.pieceMs);
+    const bool bomb = options.gzipBomb.contains(path);
+    if (bomb) {
+        *data = gzipped(body + QByteArray(std::max(0, GzipBombBytes - int(body.size())), ' '));
+        res.set_header("Content-Encoding", "gzip");
+    }
+    const bool drip = options.drip.contains(path);
+    const size_t total = size_t(data->size());
+    const size_t pieces = drip ? total : std::min(size_t(options.pieces), total);
+    // A whole body of a textual type the library compresses by itself for a client that takes it; a body given
+    // by a provider goes out as it is.
+    if (pieces <= 1 && !bomb) {
+        res.set_content(data->constData(), total, contentType);
+        return;
+    }
+    const auto gap = drip ? std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                std::chrono::duration<double>(options.dripSeconds))
+                          : std::chrono::milliseconds(options.pieceMs);
     res.set_content_provider(total, contentType,
-                             [data, pieces, pause, total](size_t offset, size_t, httplib::DataSink &sink) {
+                             [this, data, pieces, gap, total, localPort = req.local_port,
+                              remotePort = req.remote_port](size_t offset, size_t, httplib::DataSink &sink) {
                                  size_t piece = 0;
                                  while ((piece + 1) * total / pieces <= offset)
                                      ++piece;
-                                 if (offset > 0)
-                                     std::this_thread::sleep_for(pause);
+                                 if (offset > 0 && !pause(gap, localPort, remotePort))
+                                     return false;
                                  const size_t end = (piece + 1) * total / pieces;
                                  return sink.write(data->constData() + offset, end - offset);
                              });
+}
+
+bool HttpFront::pause(std::chrono::steady_clock::duration length, int localPort, int remotePort)
+{
+    const auto until = std::chrono::steady_clock::now() + length;
+    std::unique_lock<std::mutex> lock(holdMutex);
+    for (;;) {
+        if (releaseHeld || clientHungUp(localPort, remotePort))
+            return false;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= until)
+            return true;
+        holdRelease.wait_until(lock, std::min(until, now + HangUpPoll), [this] { return releaseHeld; });
+    }
 }
 
 void HttpFront::handleCommand(const httplib::Request &req, httplib::Response &res)
@@ -252,16 +319,16 @@ void HttpFront::handleCommand(const httplib::Request &req, httplib::Response &re
     }
     log.write(entry);
     if (options.notJson)
-        send(res, statusFor(req, status), StationPages::notJson(body), "text/plain");
+        send(req, res, statusFor(req, status), StationPages::notJson(body), "text/plain");
     else
-        send(res, statusFor(req, status), body, JsonType);
+        send(req, res, statusFor(req, status), body, JsonType);
 }
 
 void HttpFront::handleDebug(const httplib::Request &req, httplib::Response &res)
 {
     const bool reboot = req.get_param_value("reboot") == "1";
     log.write(logEntry(req));
-    send(res, statusFor(req, 200), StationPages::debugPage(reboot), HtmlType);
+    send(req, res, statusFor(req, 200), StationPages::debugPage(reboot), HtmlType);
     rebootAfterResponse = reboot;
 }
 
@@ -274,7 +341,7 @@ void HttpFront::handleFirmwarePage(const httplib::Request &req, httplib::Respons
     UploadedFile file;
     const bool haveFile = station.hasUpload(file);
     log.write(logEntry(req));
-    send(res, statusFor(req, 200), StationPages::firmwarePage(haveFile ? &file : nullptr, options.wrongSize),
+    send(req, res, statusFor(req, 200), StationPages::firmwarePage(haveFile ? &file : nullptr, options.wrongSize),
          HtmlType);
 }
 
@@ -291,7 +358,7 @@ void HttpFront::handleUpgradePage(const httplib::Request &req, httplib::Response
         return;
     }
     log.write(logEntry(req));
-    send(res, statusFor(req, 200), StationPages::upgradePage(status), HtmlType);
+    send(req, res, statusFor(req, 200), StationPages::upgradePage(status), HtmlType);
 }
 
 void HttpFront::handleUpload(const httplib::Request &req, httplib::Response &res,
@@ -373,13 +440,13 @@ void HttpFront::handleUpload(const httplib::Request &req, httplib::Response &res
         logAfterResponse.insert(QStringLiteral("answered"), true);
         logAfterResponse.insert(QStringLiteral("status"), status);
     }
-    send(res, status, StationPages::uploadAnswer(file.complete), HtmlType);
+    send(req, res, status, StationPages::uploadAnswer(file.complete), HtmlType);
 }
 
 void HttpFront::handleOther(const httplib::Request &req, httplib::Response &res)
 {
     log.write(logEntry(req));
-    send(res, statusFor(req, 404), StationPages::notFoundPage(), HtmlType);
+    send(req, res, statusFor(req, 404), StationPages::notFoundPage(), HtmlType);
 }
 
 void HttpFront::goneDown(const httplib::Request &req)

@@ -59,7 +59,11 @@ private:
     int statusFor(const httplib::Request &req, int usual) const;
 
     QJsonObject logEntry(const httplib::Request &req) const;
-    void send(httplib::Response &res, int status, const QByteArray &body, const char *contentType) const;
+    // Answers as --pieces, --endless, --drip and --gzip-bomb say for the request's path.
+    void send(const httplib::Request &req, httplib::Response &res, int status, const QByteArray &body,
+              const char *contentType);
+    // Waits between two pieces of an answer; false when the server stops or the client hung up meanwhile.
+    bool pause(std::chrono::steady_clock::duration length, int localPort, int remotePort);
 
     const Options &options;
     Station &station;
@@ -69,7 +73,7 @@ private:
     std::thread listener;
     std::shared_ptr<std::atomic<bool>> listenerDone;
 
-    // Held answers (--silent, --upload-answer-delay) end when the server stops.
+    // Held answers (--silent, --upload-answer-delay) and answers in pieces end when the server stops.
     std::mutex holdMutex;
     std::condition_variable holdRelease;
     bool releaseHeld = false;

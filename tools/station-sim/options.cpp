@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -148,6 +149,24 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
         QStringLiteral("restart-unannounced"),
         QStringLiteral("The current generation restarts straight from \"Verify Write (4/5)\": no poll sees "
                        "\"Rebooting (5/5)\"."));
+    const auto endless = add(QStringLiteral("endless"),
+                             QStringLiteral("Repeatable: answer PATH (e.g. /getJson.json) with a body that never "
+                                            "ends: its usual one, then spaces, uncompressed and without a length, "
+                                            "until the client hangs up or the station stops. Wins over --drip and "
+                                            "--gzip-bomb for the same path."),
+                             QStringLiteral("PATH"));
+    const auto drip = add(QStringLiteral("drip"),
+                          QStringLiteral("Repeatable: send the answers of PATH one byte at a time, --drip-seconds "
+                                         "apart, their length announced and never compressed by the station."),
+                          QStringLiteral("PATH"));
+    const auto dripSeconds = add(QStringLiteral("drip-seconds"),
+                                 QStringLiteral("Pause before each further byte of a --drip answer (default 4)."),
+                                 QStringLiteral("S"));
+    const auto gzipBomb = add(QStringLiteral("gzip-bomb"),
+                              QStringLiteral("Repeatable: answer PATH with its usual body padded with spaces to "
+                                             "2 MiB, gzip-compressed (Content-Encoding: gzip, about 2 KiB sent); "
+                                             "with --drip for the same path these bytes drip."),
+                              QStringLiteral("PATH"));
     const auto silent = add(QStringLiteral("silent"),
                             QStringLiteral("Fault: accept connections and read requests but never answer."));
     const auto status = add(QStringLiteral("status"),
@@ -278,6 +297,17 @@ bool parseOptions(const QStringList &arguments, Options &o, int &exitCode)
     o.neverStart = p.isSet(neverStart);
     o.restartUnannounced = p.isSet(restartUnannounced);
     o.silent = p.isSet(silent);
+    for (const auto &[opt, paths] : {std::pair(&endless, &o.endless), std::pair(&drip, &o.drip),
+                                     std::pair(&gzipBomb, &o.gzipBomb)}) {
+        *paths = p.values(*opt);
+        for (const QString &path : qAsConst(*paths)) {
+            if (!path.startsWith(QLatin1Char('/')))
+                return usageError(QStringLiteral("invalid value for --%1: %2").arg(opt->names().constFirst(), path),
+                                  exitCode);
+        }
+    }
+    if (!realOpt(dripSeconds, 0.0, o.dripSeconds))
+        return bad(dripSeconds);
     if (!intOpt(status, 200, 599, o.status) || (o.status != 0 && !isBodyStatus(o.status)))
         return bad(status);
     if (!intOpt(uploadStatus, 200, 599, o.uploadStatus) || !isBodyStatus(o.uploadStatus))

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <cstdint>
@@ -19,12 +20,17 @@ struct Options {
     QString comebackAt;
     QString comebackMac;
     QVector<QByteArray> ackHex; // raw datagrams replacing the generated ones
+    // Paths whose answers never end, drip, or come as a small gzip body that decodes to 2 MiB.
+    QStringList endless;
+    QStringList drip;
+    QStringList gzipBomb;
 
     double lifetime = 120.0;
     double rebootSeconds = 3.0;
     double timeScale = 1.0;
     double uploadAnswerDelay = -1.0; // negative: answer the upload at once; infinite: never
     int64_t dropUploadAfter = -1;    // file bytes; negative: never drop
+    double dripSeconds = 4.0;
 
     int port = 0;
     int pieces = 1;
