@@ -370,17 +370,19 @@ helpdesk@velmora.example
         <translation></translation>
     </message>
     <message>
+        <source>No base station answered the search.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Check that the base station is switched on and that its network cable is plugged into the router, and that this computer is on the same home network (not a guest network, and no VPN in between).
 
 A firewall on this computer must let the answers of the base station in (UDP port 23456). To allow them, run one of these two commands:
 %1
-%2
-
-Then press &quot;%3&quot; again.</source>
+%2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>No base station answered the search.</source>
+        <source>Then press &quot;%1&quot; again.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -402,24 +402,24 @@ helpdesk@velmora.example
         <translation>De firmware van het Velmora basisstation wordt bijgewerkt</translation>
     </message>
     <message>
+        <source>No base station answered the search.</source>
+        <translation>Geen basisstation heeft op de zoekopdracht geantwoord.</translation>
+    </message>
+    <message>
         <source>Check that the base station is switched on and that its network cable is plugged into the router, and that this computer is on the same home network (not a guest network, and no VPN in between).
 
 A firewall on this computer must let the answers of the base station in (UDP port 23456). To allow them, run one of these two commands:
 %1
-%2
-
-Then press &quot;%3&quot; again.</source>
+%2</source>
         <translation>Controleer of het basisstation aan staat en of de netwerkkabel goed in de router zit, en of deze computer op hetzelfde thuisnetwerk zit (niet op een gastnetwerk, en zonder VPN ertussen).
 
 Een firewall op deze computer moet de antwoorden van het basisstation doorlaten (UDP-poort 23456). Dat staat u toe met een van deze twee opdrachten:
 %1
-%2
-
-Druk daarna opnieuw op &quot;%3&quot;.</translation>
+%2</translation>
     </message>
     <message>
-        <source>No base station answered the search.</source>
-        <translation>Geen basisstation heeft op de zoekopdracht geantwoord.</translation>
+        <source>Then press &quot;%1&quot; again.</source>
+        <translation>Druk daarna opnieuw op &quot;%1&quot;.</translation>
     </message>
 </context>
 <context>
