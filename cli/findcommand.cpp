@@ -1,7 +1,6 @@
 #include "findcommand.h"
 
 #include "discovery.h"
-#include "discoverydatagram.h"
 #include "ipbasectrl.h"
 
 #include <QTimer>
@@ -26,11 +25,7 @@ void FindCommand::start()
 
 void FindCommand::listed(const QVector<QString> &units)
 {
-    for (const QString &unit : units) {
-        const QString address = unitTextAddress(unit);
-        if (isDottedIpv4(address))
-            stations.append({address, unitTextMac(unit), QString(), StationInfo::Silent});
-    }
+    stations = StationInfo::listed(units);
     if (stations.isEmpty()) {
         nothingFound();
         return;
@@ -38,6 +33,7 @@ void FindCommand::listed(const QVector<QString> &units)
     pending = int(stations.size());
     // A controller of its own for each station: its answer cannot be taken for another station's.
     for (int i = 0; i < stations.size(); ++i) {
+        stations[i].answer = StationInfo::Silent;
         auto *controller = new IpBaseCtrl(this);
         connect(controller, &IpBaseCtrl::deviceStat, this, [this, i](const QString &version, const QString &mac) {
             stations[i].version = version;

@@ -1,5 +1,7 @@
 #include "reporter.h"
 
+#include "discoverydatagram.h"
+
 #include <QJsonDocument>
 #include <QMetaEnum>
 
@@ -34,6 +36,17 @@ QString outcomeName(Ending::Outcome outcome)
 }
 
 } // namespace
+
+QVector<StationInfo> StationInfo::listed(const QVector<QString> &units)
+{
+    QVector<StationInfo> stations;
+    for (const QString &unit : units) {
+        const QString address = unitTextAddress(unit);
+        if (isDottedIpv4(address))
+            stations.append({address, unitTextMac(unit), QString(), NotAsked});
+    }
+    return stations;
+}
 
 Reporter::Reporter(bool json, bool terminal)
     : json(json)

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QJsonObject>
 #include <QString>
+#include <QVector>
 
 // A base station as the command line tells of it.
 struct StationInfo {
@@ -16,6 +17,9 @@ struct StationInfo {
     // asked.
     enum Answer { NotAsked, Answered, Silent };
     Answer answer = NotAsked;
+
+    // The stations that a search's answers list, as the window lists them: those at a dotted IPv4 address.
+    static QVector<StationInfo> listed(const QVector<QString> &units);
 };
 
 // How a command ended, with its exit code; on failure what happened, what to do and the run's details.

@@ -1,7 +1,6 @@
 #include "updatecommand.h"
 
 #include "discovery.h"
-#include "discoverydatagram.h"
 #include "ipbasectrl.h"
 #include "updaterun.h"
 
@@ -87,18 +86,13 @@ void UpdateCommand::listed(const QVector<QString> &units)
     // The run's own searches look for the station it updates.
     if (phase != Searching || run->discovery()->isQuiet())
         return;
-    QVector<StationInfo> found;
-    for (const QString &unit : units) {
-        const QString address = unitTextAddress(unit);
-        if (isDottedIpv4(address))
-            found.append({address, unitTextMac(unit), QString(), StationInfo::NotAsked});
-    }
+    const QVector<StationInfo> found = StationInfo::listed(units);
     if (found.isEmpty()) {
         nothingFound();
     } else if (found.size() == 1) {
         choose(found.constFirst().address, found.constFirst().mac);
     } else {
-        for (const StationInfo &info : qAsConst(found))
+        for (const StationInfo &info : found)
             reporter->station(info);
         refuse(tr("Several base stations answered the search: name the one to update with --station ADDRESS."));
     }
@@ -250,6 +244,8 @@ void UpdateCommand::refuse(const QString &message)
 void UpdateCommand::finish(Ending::Outcome outcome, int exitCode, const QString &message, const QString &advice,
                            const QString &details)
 {
+    if (phase == Over)
+        return;
     phase = Over;
     answerBound->stop();
     Ending ending;
