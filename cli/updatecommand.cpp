@@ -60,6 +60,7 @@ void UpdateCommand::start()
     connect(run->discovery(), &Discovery::discoverReady, this, &UpdateCommand::listed);
     connect(run->discovery(), &Discovery::nothingFound, this, &UpdateCommand::nothingFound);
     connect(run->controller(), &IpBaseCtrl::requestDone, this, &UpdateCommand::firstAskDone);
+    // The run empties the version whenever it asks the address anew; the last one known stays for the end.
     connect(run, &UpdateRun::stationVersion, this, [this](const QString &version) {
         if (!version.isEmpty())
             station.version = version;
