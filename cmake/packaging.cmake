@@ -17,11 +17,14 @@
 set(VMFWUPD_PROGRAM_SUBDIR lib/vmfwupd)
 set(VMFWUPD_STAGE_DIR "${PROJECT_BINARY_DIR}/installed")
 
-install(TARGETS vmfwupd RUNTIME DESTINATION ${VMFWUPD_PROGRAM_SUBDIR})
+# The command line vmfwupd-cli looks for the image in the same place, and is laid out alike.
+install(TARGETS vmfwupd vmfwupd-cli RUNTIME DESTINATION ${VMFWUPD_PROGRAM_SUBDIR})
 file(MAKE_DIRECTORY "${VMFWUPD_STAGE_DIR}/links")
-file(CREATE_LINK ../${VMFWUPD_PROGRAM_SUBDIR}/vmfwupd "${VMFWUPD_STAGE_DIR}/links/vmfwupd" SYMBOLIC)
+foreach(program vmfwupd vmfwupd-cli)
+    file(CREATE_LINK ../${VMFWUPD_PROGRAM_SUBDIR}/${program} "${VMFWUPD_STAGE_DIR}/links/${program}" SYMBOLIC)
+    install(FILES "${VMFWUPD_STAGE_DIR}/links/${program}" DESTINATION bin)
+endforeach()
 file(CREATE_LINK ../../share/vmfwupd/velmoraowl.png "${VMFWUPD_STAGE_DIR}/links/velmoraowl.png" SYMBOLIC)
-install(FILES "${VMFWUPD_STAGE_DIR}/links/vmfwupd" DESTINATION bin)
 install(FILES "${VMFWUPD_STAGE_DIR}/links/velmoraowl.png" DESTINATION ${VMFWUPD_PROGRAM_SUBDIR})
 install(FILES "${PROJECT_SOURCE_DIR}/resources/OwlSticker.png" DESTINATION share/vmfwupd RENAME velmoraowl.png)
 
@@ -33,7 +36,7 @@ set(VMFWUPD_PROGRAM_SUBDIR \"${VMFWUPD_PROGRAM_SUBDIR}\")")
 install(SCRIPT "${CMAKE_CURRENT_LIST_DIR}/stage-installed-files.cmake")
 install(FILES "${VMFWUPD_STAGE_DIR}/firmware-goes-here.txt" DESTINATION ${VMFWUPD_PROGRAM_SUBDIR})
 install(FILES "${VMFWUPD_STAGE_DIR}/vmfwupd.desktop" DESTINATION share/applications)
-install(FILES "${VMFWUPD_STAGE_DIR}/vmfwupd.1.gz" DESTINATION share/man/man1)
+install(FILES "${VMFWUPD_STAGE_DIR}/vmfwupd.1.gz" "${VMFWUPD_STAGE_DIR}/vmfwupd-cli.1.gz" DESTINATION share/man/man1)
 install(FILES "${VMFWUPD_STAGE_DIR}/changelog.gz" "${PROJECT_SOURCE_DIR}/packaging/copyright"
         DESTINATION share/doc/vmfwupd)
 
@@ -64,9 +67,11 @@ set(CPACK_PACKAGE_DESCRIPTION "The Velmora Updater finds the Velmora base statio
 shows its MAC address and software version and updates its firmware: it
 reboots the station, uploads the firmware image, checks that it arrived
 whole, starts the upgrade and follows it until the station is back.
+The command vmfwupd-cli does the same without a window, for helpdesks,
+installers and scripts, with exit codes and progress lines.
 
-The window speaks English and Dutch. The firmware image is not part of the
-package: it goes into /usr/lib/vmfwupd.")
+The window and the command line speak English and Dutch. The firmware
+image is not part of the package: it goes into /usr/lib/vmfwupd.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://velmora.example/vmfwupd/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -1,14 +1,25 @@
 // Catalog keys that no literal of the code names, listed for the lupdate target only (nothing compiles this):
 // the status texts the station reports during an upgrade, the controller's texts that the window looks up a
 // second time in its own context, older keys the catalogs still answer, and the buttons of a message box's details,
-// which Qt looks up in its own context. Without them lupdate -no-obsolete
-// would drop their translations.
+// which Qt looks up in its own context, as it does the headings and errors of the command line's help. Without them
+// lupdate -no-obsolete would drop their translations.
 #pragma once
 #include <QtGlobal>
 
 static const char *const runtimeTexts[][2] = {
     {"QMessageBox", QT_TRANSLATE_NOOP("QMessageBox", "Show Details...")},
     {"QMessageBox", QT_TRANSLATE_NOOP("QMessageBox", "Hide Details...")},
+    {"QCommandLineParser", QT_TRANSLATE_NOOP("QCommandLineParser", "Usage: %1")},
+    {"QCommandLineParser", QT_TRANSLATE_NOOP("QCommandLineParser", "[options]")},
+    {"QCommandLineParser", QT_TRANSLATE_NOOP("QCommandLineParser", "Options:")},
+    {"QCommandLineParser", QT_TRANSLATE_NOOP("QCommandLineParser", "Arguments:")},
+    {"QCommandLineParser", QT_TRANSLATE_NOOP("QCommandLineParser", "Displays help on commandline options.")},
+    {"QCommandLineParser", QT_TRANSLATE_NOOP("QCommandLineParser", "Displays help including Qt specific options.")},
+    {"QCommandLineParser", QT_TRANSLATE_NOOP("QCommandLineParser", "Displays version information.")},
+    {"QCommandLineParser", QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown option '%1'.")},
+    {"QCommandLineParser", QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown options: %1.")},
+    {"QCommandLineParser", QT_TRANSLATE_NOOP("QCommandLineParser", "Missing value after '%1'.")},
+    {"QCommandLineParser", QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'.")},
     {"IpBaseCtrl", QT_TRANSLATE_NOOP("IpBaseCtrl", "Idle")},
     {"IpBaseCtrl", QT_TRANSLATE_NOOP("IpBaseCtrl", "FILE")},
     {"IpBaseCtrl", QT_TRANSLATE_NOOP("IpBaseCtrl", "Verification Success. New Firmware Available")},

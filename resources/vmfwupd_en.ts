@@ -2,6 +2,78 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>Arguments</name>
+    <message>
+        <source>Updates the firmware of a Velmora base station without a window.
+
+Commands:
+  find    lists the base stations on this network: address, MAC, version, and whether it is up to date
+  update  updates one base station, as the window&apos;s &quot;Update Firmware&quot; does
+
+Without --image, update takes the firmware image %1 from %2.
+The search broadcasts on UDP port 23456: a firewall on this computer must let the answers in.
+
+Exit codes: 0 done, 1 the update failed or was not started, 2 already up to date, 3 no base station found or it does not answer, 64 a mistake in the command line, 130 interrupted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>find or update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>update: the base station at this IPv4 address, without a search.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ADDRESS</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>update: this firmware image instead of the delivered one; whatever version the base station then reports counts as success.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>update: no reboot of the base station before the upload.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>update: answers yes to the question whether the bracelet is switched on, connected to a charger and within 3 meters of the base station.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>One JSON object per line on standard output instead of text.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;vmfwupd-cli --help&quot; lists the commands and options.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>One command at a time: find or update.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name a command: find or update.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is no command: find or update.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--%1 is an option of update, not of find.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not an IPv4 address of four numbers with dots between, such as 192.168.1.20.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Discovery</name>
     <message>
         <source>Discovery Complete</source>
@@ -370,17 +442,66 @@ helpdesk@velmora.example
         <translation></translation>
     </message>
     <message>
+        <source>No base station answered the search.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Check that the base station is switched on and that its network cable is plugged into the router, and that this computer is on the same home network (not a guest network, and no VPN in between).
 
 A firewall on this computer must let the answers of the base station in (UDP port 23456). To allow them, run one of these two commands:
 %1
-%2
-
-Then press &quot;%3&quot; again.</source>
+%2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>No base station answered the search.</source>
+        <source>Then press &quot;%1&quot; again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>Usage: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>[options]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Arguments:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Displays help on commandline options.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Displays help including Qt specific options.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Displays version information.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown options: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Missing value after &apos;%1&apos;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unexpected value after &apos;%1&apos;.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -404,6 +525,156 @@ Then press &quot;%3&quot; again.</source>
     </message>
     <message>
         <source>Hide Details...</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Reporter</name>
+    <message>
+        <source>Then run this command again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>does not answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>up to date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>update available</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rebooting the base station</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Starting the update without a reboot first</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Uploading the firmware image</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking the uploaded image</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Starting the upgrade: keep the base station switched on until the update is over</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Waiting for the base station to restart</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Asking the base station for its new version</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Waiting for the base station %1/%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Uploading %1 %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Success: the base station now runs %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Already up to date: the base station runs %1. Nothing was changed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Details of the update:</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>UpdateCommand</name>
+    <message>
+        <source>y</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Standard input is no terminal, so nobody can be asked whether the bracelet is switched on, connected to a charger and within 3 meters of the base station. Make sure that it is, then give --yes.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The firmware image %1 cannot be read (%2).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Put it beside the program, in %1, or name another image with --image.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Searching for base stations</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Several base stations answered the search: name the one to update with --station ADDRESS.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>[y/N] </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The update was not started: nothing was sent to the base station.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch the bracelet on and put it on its charger within 3 meters of the base station, then run the command again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The firmware image %1 is gone.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The base station answered at %1 (it was at %2): the update follows it there.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The base station %1 does not answer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check that it is switched on and that its network cable is plugged into the router, and that the address is right.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Interrupted before the update began: nothing was changed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Interrupted before the upgrade started: the firmware of the base station is unchanged.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run the update again to bring it up to date.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Left while the base station is upgrading its firmware.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Leave it switched on: it finishes by itself. In ten minutes, &quot;vmfwupd-cli find&quot; tells which version it runs.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The base station is upgrading its firmware and must stay switched on. The update goes on; interrupt again within 5 seconds to leave anyway.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

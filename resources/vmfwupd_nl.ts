@@ -2,6 +2,87 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="nl">
 <context>
+    <name>Arguments</name>
+    <message>
+        <source>Updates the firmware of a Velmora base station without a window.
+
+Commands:
+  find    lists the base stations on this network: address, MAC, version, and whether it is up to date
+  update  updates one base station, as the window&apos;s &quot;Update Firmware&quot; does
+
+Without --image, update takes the firmware image %1 from %2.
+The search broadcasts on UDP port 23456: a firewall on this computer must let the answers in.
+
+Exit codes: 0 done, 1 the update failed or was not started, 2 already up to date, 3 no base station found or it does not answer, 64 a mistake in the command line, 130 interrupted.</source>
+        <translation>Werkt de firmware van een Velmora basisstation bij zonder venster.
+
+Opdrachten:
+  find    toont de basisstations op dit netwerk: adres, MAC, versie, en of het de laatste versie heeft
+  update  werkt één basisstation bij, zoals &quot;Update Firmware&quot; in het venster
+
+Zonder --image neemt update het firmwarebestand %1 uit %2.
+Het zoeken is een broadcast op UDP-poort 23456: een firewall op deze computer moet de antwoorden doorlaten.
+
+Afsluitcodes: 0 klaar, 1 de update is mislukt of niet gestart, 2 al de laatste versie, 3 geen basisstation gevonden of het antwoordt niet, 64 een fout in de opdrachtregel, 130 onderbroken.</translation>
+    </message>
+    <message>
+        <source>find or update</source>
+        <translation>find of update</translation>
+    </message>
+    <message>
+        <source>update: the base station at this IPv4 address, without a search.</source>
+        <translation>update: het basisstation op dit IPv4-adres, zonder te zoeken.</translation>
+    </message>
+    <message>
+        <source>ADDRESS</source>
+        <translation>ADRES</translation>
+    </message>
+    <message>
+        <source>update: this firmware image instead of the delivered one; whatever version the base station then reports counts as success.</source>
+        <translation>update: dit firmwarebestand in plaats van het meegeleverde; elke versie die het basisstation daarna meldt, geldt als geslaagd.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>BESTAND</translation>
+    </message>
+    <message>
+        <source>update: no reboot of the base station before the upload.</source>
+        <translation>update: het basisstation niet herstarten voor de upload.</translation>
+    </message>
+    <message>
+        <source>update: answers yes to the question whether the bracelet is switched on, connected to a charger and within 3 meters of the base station.</source>
+        <translation>update: beantwoordt de vraag of de armband aan staat, verbonden is met de oplader en binnen 3 meter van het basisstation ligt met ja.</translation>
+    </message>
+    <message>
+        <source>One JSON object per line on standard output instead of text.</source>
+        <translation>Eén JSON-object per regel op de standaarduitvoer in plaats van tekst.</translation>
+    </message>
+    <message>
+        <source>&quot;vmfwupd-cli --help&quot; lists the commands and options.</source>
+        <translation>&quot;vmfwupd-cli --help&quot; toont de opdrachten en opties.</translation>
+    </message>
+    <message>
+        <source>One command at a time: find or update.</source>
+        <translation>Eén opdracht tegelijk: find of update.</translation>
+    </message>
+    <message>
+        <source>Name a command: find or update.</source>
+        <translation>Geef een opdracht: find of update.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is no command: find or update.</source>
+        <translation>&quot;%1&quot; is geen opdracht: find of update.</translation>
+    </message>
+    <message>
+        <source>--%1 is an option of update, not of find.</source>
+        <translation>--%1 is een optie van update, niet van find.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not an IPv4 address of four numbers with dots between, such as 192.168.1.20.</source>
+        <translation>&quot;%1&quot; is geen IPv4-adres van vier getallen met punten ertussen, zoals 192.168.1.20.</translation>
+    </message>
+</context>
+<context>
     <name>Discovery</name>
     <message>
         <source>Discovery Complete</source>
@@ -402,24 +483,71 @@ helpdesk@velmora.example
         <translation>De firmware van het Velmora basisstation wordt bijgewerkt</translation>
     </message>
     <message>
+        <source>No base station answered the search.</source>
+        <translation>Geen basisstation heeft op de zoekopdracht geantwoord.</translation>
+    </message>
+    <message>
         <source>Check that the base station is switched on and that its network cable is plugged into the router, and that this computer is on the same home network (not a guest network, and no VPN in between).
 
 A firewall on this computer must let the answers of the base station in (UDP port 23456). To allow them, run one of these two commands:
 %1
-%2
-
-Then press &quot;%3&quot; again.</source>
+%2</source>
         <translation>Controleer of het basisstation aan staat en of de netwerkkabel goed in de router zit, en of deze computer op hetzelfde thuisnetwerk zit (niet op een gastnetwerk, en zonder VPN ertussen).
 
 Een firewall op deze computer moet de antwoorden van het basisstation doorlaten (UDP-poort 23456). Dat staat u toe met een van deze twee opdrachten:
 %1
-%2
-
-Druk daarna opnieuw op &quot;%3&quot;.</translation>
+%2</translation>
     </message>
     <message>
-        <source>No base station answered the search.</source>
-        <translation>Geen basisstation heeft op de zoekopdracht geantwoord.</translation>
+        <source>Then press &quot;%1&quot; again.</source>
+        <translation>Druk daarna opnieuw op &quot;%1&quot;.</translation>
+    </message>
+</context>
+<context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>Usage: %1</source>
+        <translation>Gebruik: %1</translation>
+    </message>
+    <message>
+        <source>[options]</source>
+        <translation>[opties]</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation>Opties:</translation>
+    </message>
+    <message>
+        <source>Arguments:</source>
+        <translation>Argumenten:</translation>
+    </message>
+    <message>
+        <source>Displays help on commandline options.</source>
+        <translation>Toont hulp bij de opties.</translation>
+    </message>
+    <message>
+        <source>Displays help including Qt specific options.</source>
+        <translation>Toont hulp, ook bij de opties van Qt.</translation>
+    </message>
+    <message>
+        <source>Displays version information.</source>
+        <translation>Toont de versie.</translation>
+    </message>
+    <message>
+        <source>Unknown option &apos;%1&apos;.</source>
+        <translation>Onbekende optie &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unknown options: %1.</source>
+        <translation>Onbekende opties: %1.</translation>
+    </message>
+    <message>
+        <source>Missing value after &apos;%1&apos;.</source>
+        <translation>Waarde ontbreekt na &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Unexpected value after &apos;%1&apos;.</source>
+        <translation>Onverwachte waarde na &apos;%1&apos;.</translation>
     </message>
     <message>
         <source>Enter the address…</source>
@@ -443,6 +571,156 @@ Druk daarna opnieuw op &quot;%3&quot;.</translation>
     <message>
         <source>Hide Details...</source>
         <translation>Details verbergen...</translation>
+    </message>
+</context>
+<context>
+    <name>Reporter</name>
+    <message>
+        <source>Then run this command again.</source>
+        <translation>Geef daarna deze opdracht opnieuw.</translation>
+    </message>
+    <message>
+        <source>does not answer</source>
+        <translation>antwoordt niet</translation>
+    </message>
+    <message>
+        <source>up to date</source>
+        <translation>laatste versie</translation>
+    </message>
+    <message>
+        <source>update available</source>
+        <translation>update beschikbaar</translation>
+    </message>
+    <message>
+        <source>Rebooting the base station</source>
+        <translation>Het basisstation wordt herstart</translation>
+    </message>
+    <message>
+        <source>Starting the update without a reboot first</source>
+        <translation>De update begint zonder eerst te herstarten</translation>
+    </message>
+    <message>
+        <source>Uploading the firmware image</source>
+        <translation>Het firmwarebestand wordt geüpload</translation>
+    </message>
+    <message>
+        <source>Checking the uploaded image</source>
+        <translation>Het geüploade bestand wordt gecontroleerd</translation>
+    </message>
+    <message>
+        <source>Starting the upgrade: keep the base station switched on until the update is over</source>
+        <translation>De upgrade begint: laat het basisstation aan staan tot de update klaar is</translation>
+    </message>
+    <message>
+        <source>Waiting for the base station to restart</source>
+        <translation>Wachten tot het basisstation herstart is</translation>
+    </message>
+    <message>
+        <source>Asking the base station for its new version</source>
+        <translation>Het basisstation wordt om zijn nieuwe versie gevraagd</translation>
+    </message>
+    <message>
+        <source>Waiting for the base station %1/%2</source>
+        <translation>Wachten op het basisstation %1/%2</translation>
+    </message>
+    <message>
+        <source>Uploading %1 %</source>
+        <translation>Uploaden %1 %</translation>
+    </message>
+    <message>
+        <source>Success: the base station now runs %1</source>
+        <translation>Geslaagd: het basisstation draait nu %1</translation>
+    </message>
+    <message>
+        <source>Already up to date: the base station runs %1. Nothing was changed.</source>
+        <translation>Al de laatste versie: het basisstation draait %1. Er is niets veranderd.</translation>
+    </message>
+    <message>
+        <source>Details of the update:</source>
+        <translation>Verloop van de update:</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateCommand</name>
+    <message>
+        <source>y</source>
+        <translation>j</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>ja</translation>
+    </message>
+    <message>
+        <source>Standard input is no terminal, so nobody can be asked whether the bracelet is switched on, connected to a charger and within 3 meters of the base station. Make sure that it is, then give --yes.</source>
+        <translation>De standaardinvoer is geen terminal, dus niemand kan gevraagd worden of de armband aan staat, verbonden is met de oplader en binnen 3 meter van het basisstation ligt. Zorg dat dat zo is en geef dan --yes.</translation>
+    </message>
+    <message>
+        <source>The firmware image %1 cannot be read (%2).</source>
+        <translation>Het firmwarebestand %1 kan niet worden gelezen (%2).</translation>
+    </message>
+    <message>
+        <source>Put it beside the program, in %1, or name another image with --image.</source>
+        <translation>Zet het naast het programma, in %1, of noem een ander bestand met --image.</translation>
+    </message>
+    <message>
+        <source>Searching for base stations</source>
+        <translation>Zoeken naar basisstations</translation>
+    </message>
+    <message>
+        <source>Several base stations answered the search: name the one to update with --station ADDRESS.</source>
+        <translation>Meerdere basisstations hebben op de zoekopdracht geantwoord: noem het basisstation dat bijgewerkt moet worden met --station ADRES.</translation>
+    </message>
+    <message>
+        <source>[y/N] </source>
+        <translation>[j/N] </translation>
+    </message>
+    <message>
+        <source>The update was not started: nothing was sent to the base station.</source>
+        <translation>De update is niet gestart: er is niets naar het basisstation gestuurd.</translation>
+    </message>
+    <message>
+        <source>Switch the bracelet on and put it on its charger within 3 meters of the base station, then run the command again.</source>
+        <translation>Zet de armband aan en leg hem op de oplader binnen 3 meter van het basisstation, en geef daarna de opdracht opnieuw.</translation>
+    </message>
+    <message>
+        <source>The firmware image %1 is gone.</source>
+        <translation>Het firmwarebestand %1 is verdwenen.</translation>
+    </message>
+    <message>
+        <source>The base station answered at %1 (it was at %2): the update follows it there.</source>
+        <translation>Het basisstation antwoordde op %1 (het was op %2): de update volgt het daarheen.</translation>
+    </message>
+    <message>
+        <source>The base station %1 does not answer.</source>
+        <translation>Het basisstation %1 antwoordt niet.</translation>
+    </message>
+    <message>
+        <source>Check that it is switched on and that its network cable is plugged into the router, and that the address is right.</source>
+        <translation>Controleer of het aan staat en of de netwerkkabel goed in de router zit, en of het adres klopt.</translation>
+    </message>
+    <message>
+        <source>Interrupted before the update began: nothing was changed.</source>
+        <translation>Onderbroken voordat de update begon: er is niets veranderd.</translation>
+    </message>
+    <message>
+        <source>Interrupted before the upgrade started: the firmware of the base station is unchanged.</source>
+        <translation>Onderbroken voordat de upgrade begon: de firmware van het basisstation is niet veranderd.</translation>
+    </message>
+    <message>
+        <source>Run the update again to bring it up to date.</source>
+        <translation>Start de update opnieuw om het bij te werken.</translation>
+    </message>
+    <message>
+        <source>Left while the base station is upgrading its firmware.</source>
+        <translation>Gestopt terwijl het basisstation zijn firmware bijwerkt.</translation>
+    </message>
+    <message>
+        <source>Leave it switched on: it finishes by itself. In ten minutes, &quot;vmfwupd-cli find&quot; tells which version it runs.</source>
+        <translation>Laat het aan staan: het maakt de upgrade zelf af. Over tien minuten toont &quot;vmfwupd-cli find&quot; welke versie het draait.</translation>
+    </message>
+    <message>
+        <source>The base station is upgrading its firmware and must stay switched on. The update goes on; interrupt again within 5 seconds to leave anyway.</source>
+        <translation>Het basisstation werkt zijn firmware bij en moet aan blijven staan. De update gaat door; onderbreek binnen 5 seconden nogmaals om toch te stoppen.</translation>
     </message>
 </context>
 </TS>

@@ -9,7 +9,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR_ANALYSIS:-$top/build-analysis}
 jobs=${JOBS:-$(nproc)}
-dirs=${ANALYSIS_DIRS:-app ui basectrl discovery desktop resources tools tests bench}
+dirs=${ANALYSIS_DIRS:-app ui update cli basectrl discovery desktop resources tools tests bench}
 
 # Debian 12 ships clang-tidy 14 with run-clang-tidy; clazy 1.11 is built against the same clang.
 "$top/scripts/setup-deps.sh" --checks

@@ -4,10 +4,11 @@
 # The script runs itself in a private mount namespace in which overlay mounts white out every file of theirs
 # (the lists come from dpkg -L), so the rest of the machine keeps them. It fails if they could still be found
 # there (the files, pkg-config, CMake's find_package/find_path/find_library, the default configure), if the build
-# makes anything but vmfwupd, if the program installed by `cmake --install` (DESTDIR) links anything besides Qt
-# Core, Gui, Network, Widgets, D-Bus and the C/C++ runtime, or if it does not stay up for a second (offscreen
-# platform, in a network namespace with only loopback and without message buses, started through its bin/ link as
-# a user would).
+# makes anything but vmfwupd and vmfwupd-cli, if the program installed by `cmake --install` (DESTDIR) links anything
+# besides Qt Core, Gui, Network, Widgets, D-Bus and the C/C++ runtime, or the command line anything besides Qt Core,
+# Network, D-Bus and the runtime, if the program does not stay up for a second (offscreen platform, in a network
+# namespace with only loopback and without message buses, started through its bin/ link as a user would), or if
+# `vmfwupd-cli --help` fails there without a display.
 # VMFWUPD_QT=5 or 6 picks the Qt generation (default: the project's, in CMakeLists.txt); QtTest of that generation
 # is hidden. Extra arguments go to cmake's configure step.
 set -euo pipefail
@@ -130,19 +131,34 @@ if cmake --build "$build" --target help | grep -E 'station-sim|autopilot|tst_|be
 fi
 mapfile -t programs < <(find "$build" -path '*/CMakeFiles' -prune -o -type f -perm -u+x -exec file {} + \
     | sed -n 's/:.*ELF.*executable.*//p' | sed "s|^$build/||" | sort)
-[[ ${programs[*]} == app/vmfwupd ]] || fail "the build made these programs, not only app/vmfwupd: ${programs[*]}"
+[[ ${programs[*]} == "app/vmfwupd cli/vmfwupd-cli" ]] \
+    || fail "the build made these programs, not only app/vmfwupd and cli/vmfwupd-cli: ${programs[*]}"
 
 DESTDIR=$work/root cmake --install "$build" --prefix /usr >/dev/null
 program=$work/root/usr/lib/vmfwupd/vmfwupd
-[[ -x $program && -L $work/root/usr/bin/vmfwupd ]] || fail "cmake --install laid out no usr/lib/vmfwupd/vmfwupd with its usr/bin link"
-if ldd "$program" | grep 'not found' >&2; then fail "the installed program lacks libraries (above)"; fi
-mapfile -t needed < <(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | sort)
+cli=$work/root/usr/lib/vmfwupd/vmfwupd-cli
+for name in vmfwupd vmfwupd-cli; do
+    [[ -x $work/root/usr/lib/vmfwupd/$name && -L $work/root/usr/bin/$name ]] \
+        || fail "cmake --install laid out no usr/lib/vmfwupd/$name with its usr/bin link"
+    if ldd "$work/root/usr/lib/vmfwupd/$name" | grep 'not found' >&2; then fail "the installed $name lacks libraries (above)"; fi
+done
+needs() { readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | sort; }
+mapfile -t needed < <(needs "$program")
 for lib in "${needed[@]}"; do
     case $lib in
         "libQt${qt}Core.so.$qt" | "libQt${qt}Gui.so.$qt" | "libQt${qt}Network.so.$qt" | "libQt${qt}Widgets.so.$qt") ;;
         "libQt${qt}DBus.so.$qt") ;;
         libstdc++.so.6 | libgcc_s.so.1 | libc.so.6 | libm.so.6) ;;
         *) fail "the program links $lib (needs: ${needed[*]})" ;;
+    esac
+done
+# The command line runs where no display is: no Qt Gui, no Qt Widgets.
+mapfile -t cli_needed < <(needs "$cli")
+for lib in "${cli_needed[@]}"; do
+    case $lib in
+        "libQt${qt}Core.so.$qt" | "libQt${qt}Network.so.$qt" | "libQt${qt}DBus.so.$qt") ;;
+        libstdc++.so.6 | libgcc_s.so.1 | libc.so.6 | libm.so.6) ;;
+        *) fail "vmfwupd-cli links $lib (needs: ${cli_needed[*]})" ;;
     esac
 done
 
@@ -161,9 +177,16 @@ done
 kill "$app"
 wait "$app" 2>/dev/null || true
 app=
+# --help sends nothing; it must run without any display, through its bin/ link.
+(cd "$work" && exec unshare --net -- env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS=$nobus \
+    DBUS_SYSTEM_BUS_ADDRESS=$nobus "$work/root/usr/bin/vmfwupd-cli" --help) >"$work/cli-help.log" 2>&1 \
+    || { cat "$work/cli-help.log" >&2; fail "vmfwupd-cli --help failed without a display"; }
+grep -q '^Usage: ' "$work/cli-help.log" || { cat "$work/cli-help.log" >&2; fail "vmfwupd-cli --help printed no usage"; }
 finished=$(date +%s)
 
 echo "ci-minimal: $(stat -c %s "$program") bytes unstripped, links: ${needed[*]}"
+echo "ci-minimal: vmfwupd-cli $(stat -c %s "$cli") bytes unstripped, links: ${cli_needed[*]}"
 echo "ci-minimal: hide and probe $((hidden_at - started)) s, configure and build $((built - hidden_at)) s," \
     "install and run $((finished - built)) s, total $((finished - started)) s"
-echo "ci-minimal: passed: built on Qt $qt with -DBUILD_TESTING=OFF without QtTest and cpp-httplib; vmfwupd installed and ran"
+echo "ci-minimal: passed: built on Qt $qt with -DBUILD_TESTING=OFF without QtTest and cpp-httplib; vmfwupd installed and" \
+    "ran; vmfwupd-cli links no Qt Gui or Widgets and runs without a display"

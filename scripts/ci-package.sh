@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # CI: builds the Debian package with CPack from the normal build folder (./build or $BUILD_DIR, configured and
 # built by scripts/build.sh) and checks it:
-# - the layout: the program in /usr/lib/vmfwupd (where it looks for the firmware image) with its window icon and
-#   the note, the /usr/bin link, desktop entry, hicolor icons, manual page, AppStream metainfo, copyright file,
+# - the layout: the program and the command line vmfwupd-cli in /usr/lib/vmfwupd (where both look for the firmware
+#   image) with the window icon and the note, their /usr/bin links, desktop entry, hicolor icons, manual pages,
+#   AppStream metainfo, copyright file,
 #   changelog, lintian overrides, the firewalld service and the ufw profile (a conffile, the only one), and
 #   nothing else: the same files as `cmake --install --prefix /usr`;
-# - the control fields, the library dependencies filled in, the changelog's version;
+# - the control fields, the library dependencies filled in, the changelog's version; vmfwupd-cli links neither Qt
+#   Widgets nor Qt Gui;
 # - lintian (any E: or W: fails; an override that matches nothing fails too), appstreamcli validate, and
 #   desktop-file-validate;
 # - the firewall rules, read by the firewalls' own programs: `ufw app info vmfwupd` and `ufw --dry-run allow
@@ -72,9 +74,10 @@ dpkg-deb -c "$deb" | awk '$6 != "./" { line = $1 " " substr($6, 3); sub("/$", ""
                                        if ($7 == "->") line = line " -> " $8; print line }' | listing >"$work/contents"
 icons=()
 for size in 16 22 24 32 48 64 128 256; do icons+=("usr/share/icons/hicolor/${size}x$size/apps/vmfwupd.png"); done
-expected=(usr/bin/vmfwupd usr/lib/vmfwupd/vmfwupd usr/lib/vmfwupd/velmoraowl.png
+expected=(usr/bin/vmfwupd usr/lib/vmfwupd/vmfwupd usr/bin/vmfwupd-cli usr/lib/vmfwupd/vmfwupd-cli
+          usr/lib/vmfwupd/velmoraowl.png
           usr/lib/vmfwupd/firmware-goes-here.txt usr/share/vmfwupd/velmoraowl.png
-          usr/share/applications/vmfwupd.desktop usr/share/man/man1/vmfwupd.1.gz
+          usr/share/applications/vmfwupd.desktop usr/share/man/man1/vmfwupd.1.gz usr/share/man/man1/vmfwupd-cli.1.gz
           usr/share/metainfo/example.velmora.vmfwupd.metainfo.xml usr/share/doc/vmfwupd/copyright
           usr/share/doc/vmfwupd/changelog.gz usr/share/lintian/overrides/vmfwupd
           usr/lib/firewalld/services/vmfwupd.xml etc/ufw/applications.d/vmfwupd "${icons[@]}")
@@ -82,10 +85,12 @@ has() {
     local mode=$1 path=$2
     grep -qE -- "^$mode ${path//./\\.}( |$)" "$work/contents" || miss "no $path with mode $mode in the package"
 }
-has 'lrwxrwxrwx' 'usr/bin/vmfwupd -> ../lib/vmfwupd/vmfwupd'
-has '-rwxr-xr-x' usr/lib/vmfwupd/vmfwupd
+for program in vmfwupd vmfwupd-cli; do
+    has 'lrwxrwxrwx' "usr/bin/$program -> ../lib/vmfwupd/$program"
+    has '-rwxr-xr-x' "usr/lib/vmfwupd/$program"
+done
 has 'lrwxrwxrwx' 'usr/lib/vmfwupd/velmoraowl.png -> ../../share/vmfwupd/velmoraowl.png'
-for path in "${expected[@]:3}"; do has '-rw-r--r--' "$path"; done
+for path in "${expected[@]:5}"; do has '-rw-r--r--' "$path"; done
 # Nothing else: above all no firmware image to flash by mistake, no simulator, no autopilot, no tests.
 awk '$1 !~ /^d/ {print $2}' "$work/contents" | sort >"$work/files"
 printf '%s\n' "${expected[@]}" | sort >"$work/expected"
@@ -128,7 +133,9 @@ changelog_version=$(dpkg-parsechangelog -l "$top/packaging/changelog" -S Version
 for path in usr/share/applications/vmfwupd.desktop usr/lib/vmfwupd/firmware-goes-here.txt; do
     ! grep -n '@' "$root/$path" || miss "$path has a place holder left (above)"
 done
-zcat "$root/usr/share/man/man1/vmfwupd.1.gz" | grep -n '@' && miss "the manual page has a place holder left (above)"
+for page in vmfwupd vmfwupd-cli; do
+    zcat "$root/usr/share/man/man1/$page.1.gz" | grep -n '@' && miss "the manual page $page.1 has a place holder left (above)"
+done
 entry=$root/usr/share/applications/vmfwupd.desktop
 if [[ -f $entry ]]; then
     desktop-file-validate "$entry" || miss "desktop-file-validate rejects the desktop entry"
@@ -139,12 +146,19 @@ if [[ -f $entry ]]; then
     icon=$(sed -n 's/^Icon=//p' "$entry")
     [[ $icon == vmfwupd ]] || miss "the desktop entry's icon is '$icon', not vmfwupd"
 fi
-program=$root/usr/lib/vmfwupd/vmfwupd
-if [[ -f $program ]]; then
-    file -b "$program" | grep -q 'ELF.*executable' || miss "usr/lib/vmfwupd/vmfwupd is not an executable: $(file -b "$program")"
+for name in vmfwupd vmfwupd-cli; do
+    program=$root/usr/lib/vmfwupd/$name
+    [[ -f $program ]] || continue
+    file -b "$program" | grep -q 'ELF.*executable' || miss "usr/lib/vmfwupd/$name is not an executable: $(file -b "$program")"
     if ldd "$program" | grep -q 'not found'; then
-        miss "the packaged program lacks libraries: $(ldd "$program" | grep 'not found' | tr -s ' \n' ' ')"
+        miss "the packaged $name lacks libraries: $(ldd "$program" | grep 'not found' | tr -s ' \n' ' ')"
     fi
+done
+# The command line runs where no display is: neither Qt Widgets nor Qt Gui.
+cli=$root/usr/lib/vmfwupd/vmfwupd-cli
+if [[ -f $cli ]]; then
+    echo "ci-package: ldd vmfwupd-cli: $(ldd "$cli" | sed -n 's/^\s*\(libQt[^ ]*\) .*/\1/p' | tr '\n' ' ')"
+    ldd "$cli" | grep -E 'libQt[56](Widgets|Gui)' && miss "the packaged vmfwupd-cli links Qt Widgets or Qt Gui (above)"
 fi
 [[ $(realpath -m "$root/usr/lib/vmfwupd/velmoraowl.png") == "$root/usr/share/vmfwupd/velmoraowl.png" ]] \
     || miss "usr/lib/vmfwupd/velmoraowl.png does not lead to usr/share/vmfwupd/velmoraowl.png"
@@ -293,8 +307,17 @@ else
         "${apt[@]}" install -y -qq "$deb" >"$work/apt-install.log" 2>&1 || { cat "$work/apt-install.log" >&2; miss "apt-get install fails"; }
         dpkg -L vmfwupd >"$work/dpkg-L" || miss "dpkg -L vmfwupd fails after the install"
         [[ $(dpkg-query -W -f='${db:Status-Status}' vmfwupd) == installed ]] || miss "vmfwupd is not installed after apt-get install"
-        [[ $(realpath /usr/bin/vmfwupd) == /usr/lib/vmfwupd/vmfwupd ]] || miss "/usr/bin/vmfwupd does not lead to /usr/lib/vmfwupd/vmfwupd"
-        [[ $(man -w vmfwupd 2>/dev/null) == /usr/share/man/man1/vmfwupd.1.gz ]] || miss "man -w vmfwupd does not find the manual page"
+        for program in vmfwupd vmfwupd-cli; do
+            [[ $(realpath /usr/bin/$program) == /usr/lib/vmfwupd/$program ]] \
+                || miss "/usr/bin/$program does not lead to /usr/lib/vmfwupd/$program"
+            [[ $(man -w $program 2>/dev/null) == /usr/share/man/man1/$program.1.gz ]] \
+                || miss "man -w $program does not find the manual page"
+        done
+        # Started through its link, it looks for the image beside the program; --help says where, and sends nothing.
+        help=$(unshare --net -- env -u DISPLAY -u WAYLAND_DISPLAY LANG=C.UTF-8 /usr/bin/vmfwupd-cli --help 2>&1) \
+            || miss "vmfwupd-cli --help fails: $help"
+        [[ $help == *"vmlinuz20210125_v143 from /usr/lib/vmfwupd."* ]] \
+            || miss "vmfwupd-cli does not look for the image in /usr/lib/vmfwupd: $help"
         "${apt[@]}" purge -y -qq vmfwupd >"$work/apt-purge.log" 2>&1 || { cat "$work/apt-purge.log" >&2; miss "apt-get purge fails"; }
         if dpkg -s vmfwupd >"$work/dpkg-s" 2>&1; then
             miss "dpkg still knows vmfwupd after the purge: $(grep '^Status' "$work/dpkg-s")"

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The inside of scripts/run.sh: runs on the updater host of the private network that tests/netns-run builds.
-# Starts the simulated station on the station host, then either the updater for a person to click through, or
-# the autopilot on a virtual display.
+# Starts the simulated station on the station host, then either the updater for a person to click through, the
+# autopilot on a virtual display, or one whole `vmfwupd-cli update --yes`.
 #   scripts/demo.sh person DEMO_DIR BUILD_DIR
 #   scripts/demo.sh autopilot DEMO_DIR BUILD_DIR SCREENSHOT_DIR
-# DEMO_DIR holds vmfwupd, vmfwupd-autopilot, the window icon and a made-up firmware image beside them.
+#   scripts/demo.sh cli DEMO_DIR BUILD_DIR
+# DEMO_DIR holds vmfwupd, vmfwupd-autopilot (or vmfwupd-cli), the window icon and a made-up firmware image beside
+# them.
 # VMFWUPD_DEMO_STATION_ARGS adds options of station-sim (e.g. "--generation v11"), VMFWUPD_DEMO_AUTOPILOT_ARGS
 # options of the autopilot (e.g. "--dutch --time-limit 900"); VMFWUPD_DEMO_CAPTURE=FILE
 # records every packet of the station's HTTP port on the station host's link into FILE (tcpdump).
@@ -14,7 +16,7 @@ if [[ -z ${VMFWUPD_STATION_NETNS:-} || -z ${VMFWUPD_STATION_IP:-} ]]; then
     echo "demo: run me through tests/netns-run: I press \"Find my Velmora\", which broadcasts" >&2
     exit 2
 fi
-mode=${1:?usage: demo.sh person|autopilot DEMO_DIR BUILD_DIR [SCREENSHOT_DIR]}
+mode=${1:?usage: demo.sh person|autopilot|cli DEMO_DIR BUILD_DIR [SCREENSHOT_DIR]}
 demo=${2:?demo folder}
 build=${3:?build folder}
 shots=${4:-}
@@ -23,7 +25,7 @@ case $mode in
     # Real flashing times and a three-second reboot, as a person would meet them.
     person) sim_args=(--lifetime 7200) ;;
     # Quicker flashing; each step still outlasts the window's 2 s poll, so every one is shown.
-    autopilot) sim_args=(--lifetime 600 --time-scale 0.75 --reboot-seconds 2) ;;
+    autopilot | cli) sim_args=(--lifetime 600 --time-scale 0.75 --reboot-seconds 2) ;;
     *) echo "demo: unknown mode '$mode'" >&2; exit 2 ;;
 esac
 read -r -a extra_args <<<"${VMFWUPD_DEMO_STATION_ARGS:-}"
@@ -83,6 +85,15 @@ if [[ $mode == person ]]; then
     exit 0
 fi
 
+# Nobody watches these runs: they keep off this machine's message buses (the update then holds no sleep inhibitor,
+# and says so in a line of its own).
+nobus=unix:path=/nonexistent/vmfwupd-no-bus
+if [[ $mode == cli ]]; then
+    echo "demo: vmfwupd-cli update --yes, in the private network"
+    DBUS_SESSION_BUS_ADDRESS=$nobus DBUS_SYSTEM_BUS_ADDRESS=$nobus timeout 600 "$demo/vmfwupd-cli" update --yes
+    exit
+fi
+
 # -displayfd lets Xvfb pick a free display number and tell it once it accepts clients.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>"$work/xvfb.err" &
 xvfb_pid=$!
@@ -95,10 +106,9 @@ export DISPLAY=:$(head -1 "$work/display")
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 # Qt wants a private runtime folder, which root has none of without a login session.
 export XDG_RUNTIME_DIR=$work
-# Nobody watches this run: the window keeps off this machine's message buses (it then holds no sleep inhibitor,
-# and says so in a debug line). A person's run above leaves their own session bus alone.
-export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/vmfwupd-no-bus
-export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/vmfwupd-no-bus
+# A person's run above leaves their own session bus alone.
+export DBUS_SESSION_BUS_ADDRESS=$nobus
+export DBUS_SYSTEM_BUS_ADDRESS=$nobus
 echo "demo: no display: the autopilot carries one update through on the virtual display $DISPLAY"
 read -r -a autopilot_args <<<"${VMFWUPD_DEMO_AUTOPILOT_ARGS:-}"
 "$demo/vmfwupd-autopilot" --out "$shots" --time-limit 300 "${autopilot_args[@]}"

@@ -3,14 +3,23 @@
 #   scripts/wire-compare.sh BUILD_A BUILD_B [OUT_DIR]
 # For each station generation (current, v11) and each build, the autopilot carries one whole update through in
 # the private network (scripts/demo.sh, as scripts/run.sh does) against the same simulated station (BUILD_A's)
-# and the same firmware image, while tcpdump records the station's HTTP port. scripts/wirerequests.py turns each
+# and the same firmware image, while tcpdump records the station's HTTP port. A build written cli:BUILD runs its
+# `vmfwupd-cli update --yes` instead of the window (e.g. `wire-compare.sh build cli:build`), whose transcript is
+# kept in OUT_DIR. scripts/wirerequests.py turns each
 # capture into one line per request, exact bytes but for the rand values and the image's own bytes. Two builds
 # agree when every distinct request of one is a request of the other, and the order of request kinds agrees
 # (repeats of the same poll, whose count depends on timing, counted once). Needs root; about 8 minutes.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-a=$(realpath "${1:?usage: wire-compare.sh BUILD_A BUILD_B [OUT_DIR]}")
-b=$(realpath "${2:?usage: wire-compare.sh BUILD_A BUILD_B [OUT_DIR]}")
+usage="usage: wire-compare.sh [cli:]BUILD_A [cli:]BUILD_B [OUT_DIR]"
+a_arg=${1:?$usage}
+b_arg=${2:?$usage}
+# The front end that each side runs: the window (autopilot) or the command line.
+front() { [[ $1 == cli:* ]] && echo cli || echo autopilot; }
+a_mode=$(front "$a_arg")
+b_mode=$(front "$b_arg")
+a=$(realpath "${a_arg#cli:}")
+b=$(realpath "${b_arg#cli:}")
 out=$(realpath -m "${3:-$top/out/wire-$(date +%Y%m%d-%H%M%S)}")
 [[ $(id -u) -eq 0 ]] || { echo "wire-compare: needs root (private network, packet capture)" >&2; exit 1; }
 command -v tcpdump >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq tcpdump >/dev/null
@@ -29,22 +38,27 @@ kinds() {
 
 rc=0
 for generation in current v11; do
-    for build in "$a" "$b"; do
-        run=$out/$generation-$(basename "$build")
+    for side in a b; do
+        if [[ $side == a ]]; then build=$a mode=$a_mode; else build=$b mode=$b_mode; fi
+        run=$out/$generation-$side-$mode
         rm -rf "$run"
         mkdir -p "$run/shots"
-        cp "$build/app/vmfwupd" "$build/tools/autopilot/vmfwupd-autopilot" "$image" "$run/"
-        cp "$top/resources/OwlSticker.png" "$run/velmoraowl.png"
-        echo "wire-compare: $generation generation, $build"
+        if [[ $mode == cli ]]; then
+            cp "$build/cli/vmfwupd-cli" "$image" "$run/"
+        else
+            cp "$build/app/vmfwupd" "$build/tools/autopilot/vmfwupd-autopilot" "$image" "$run/"
+            cp "$top/resources/OwlSticker.png" "$run/velmoraowl.png"
+        fi
+        echo "wire-compare: $generation generation, $mode of $build"
         VMFWUPD_DEMO_STATION_ARGS="--generation $generation" VMFWUPD_DEMO_CAPTURE=$run/wire.pcap \
-            "$top/tests/netns-run" "$top/scripts/demo.sh" autopilot "$run" "$a" "$run/shots" >"$run/demo.log" 2>&1 \
+            "$top/tests/netns-run" "$top/scripts/demo.sh" "$mode" "$run" "$a" "$run/shots" >"$run/demo.log" 2>&1 \
             || { echo "wire-compare: the update did not go through, see $run/demo.log" >&2; exit 1; }
         "$top/scripts/wirerequests.py" "$run/wire.pcap" >"$run/requests.txt"
         sort -u "$run/requests.txt" >"$run/distinct.txt"
         kinds "$run/requests.txt" >"$run/kinds.txt"
     done
-    ra=$out/$generation-$(basename "$a")
-    rb=$out/$generation-$(basename "$b")
+    ra=$out/$generation-a-$a_mode
+    rb=$out/$generation-b-$b_mode
     echo "wire-compare: $generation: $(wc -l <"$ra/requests.txt") and $(wc -l <"$rb/requests.txt") requests," \
         "$(wc -l <"$ra/distinct.txt") and $(wc -l <"$rb/distinct.txt") distinct"
     if ! diff -u "$ra/distinct.txt" "$rb/distinct.txt" >"$out/$generation-distinct.diff"; then

@@ -186,15 +186,9 @@ void MainWindow::noStationFound()
     // The run's own search: the run's details keep its outcome.
     if (run->discovery()->isQuiet())
         return;
-    const QString advice =
-        tr("Check that the base station is switched on and that its network cable is plugged into the router, and "
-           "that this computer is on the same home network (not a guest network, and no VPN in between).\n\n"
-           "A firewall on this computer must let the answers of the base station in (UDP port 23456). To allow "
-           "them, run one of these two commands:\n%1\n%2\n\nThen press \"%3\" again.")
-            .arg(QStringLiteral("sudo firewall-cmd --add-service=vmfwupd"), QStringLiteral("sudo ufw allow vmfwupd"),
-                 ui->pushButtonDevSearch->text());
     auto *box = new QMessageBox(QMessageBox::Information, tr("Velmora BaseStation"),
-                                tr("No base station answered the search.") + QLatin1String("\n\n") + advice,
+                                UpdateRun::nothingFoundText() + QLatin1String("\n\n")
+                                    + tr("Then press \"%1\" again.").arg(ui->pushButtonDevSearch->text()),
                                 QMessageBox::Ok, this);
     box->setTextFormat(Qt::PlainText);
     // The owner may want to copy a command out of it.

@@ -84,6 +84,19 @@ bool UpdateRun::isUpToDate(const QString &version)
     return version.contains(QLatin1String(deliveredVersion));
 }
 
+QString UpdateRun::nothingFoundText()
+{
+    return QCoreApplication::translate("MainWindow", "No base station answered the search.") + QLatin1String("\n\n")
+           + QCoreApplication::translate(
+                 "MainWindow",
+                 "Check that the base station is switched on and that its network cable is plugged into the router, "
+                 "and that this computer is on the same home network (not a guest network, and no VPN in between)."
+                 "\n\nA firewall on this computer must let the answers of the base station in (UDP port 23456). To "
+                 "allow them, run one of these two commands:\n%1\n%2")
+                 .arg(QStringLiteral("sudo firewall-cmd --add-service=vmfwupd"),
+                      QStringLiteral("sudo ufw allow vmfwupd"));
+}
+
 UpdateRun::Request UpdateRun::requestUpdate()
 {
     if (!baseAvailable)

@@ -61,6 +61,10 @@ public:
 
     // Whether a version text is the one the delivered image brings.
     static bool isUpToDate(const QString &version);
+    // What a front end tells the owner when no station answered a search: that none did, and what to check (power,
+    // cable, network, the firewall with its two commands), in the language shown. The front end adds how to
+    // search again.
+    static QString nothingFoundText();
 
     // The owner asks for an update of the station at the address: it begins on the next tick. Refused while no
     // station has answered since the last run or change of address, or while the image is missing.

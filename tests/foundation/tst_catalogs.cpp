@@ -118,12 +118,13 @@ const CatalogRow catalogRows[] = {
      "Check that the base station is switched on and that its network cable is plugged into the router, and that "
      "this computer is on the same home network (not a guest network, and no VPN in between).\n\nA firewall on this "
      "computer must let the answers of the base station in (UDP port 23456). To allow them, run one of these two "
-     "commands:\n%1\n%2\n\nThen press \"%3\" again.",
+     "commands:\n%1\n%2",
      nullptr,
      "Controleer of het basisstation aan staat en of de netwerkkabel goed in de router zit, en of deze computer op "
      "hetzelfde thuisnetwerk zit (niet op een gastnetwerk, en zonder VPN ertussen).\n\nEen firewall op deze computer "
      "moet de antwoorden van het basisstation doorlaten (UDP-poort 23456). Dat staat u toe met een van deze twee "
-     "opdrachten:\n%1\n%2\n\nDruk daarna opnieuw op \"%3\"."},
+     "opdrachten:\n%1\n%2"},
+    {"MainWindow", "Then press \"%1\" again.", nullptr, "Druk daarna opnieuw op \"%1\"."},
 };
 
 // Looked up by the code but translated by neither catalog.
