@@ -59,7 +59,11 @@ Reporter::Reporter(bool json, bool terminal)
 
 QString Reporter::nothingFoundMessage()
 {
-    return UpdateRun::nothingFoundText() + QLatin1String("\n\n") + tr("Then run this command again.");
+    return UpdateRun::nothingFoundText() + QLatin1String("\n\n") + tr("Then run this command again.")
+           + QLatin1Char(' ')
+           + tr("If you know the address of the base station (your router lists it), \"%1\" updates it without a "
+                "search.")
+                 .arg(QStringLiteral("vmfwupd-cli update --station ADDRESS"));
 }
 
 QString Reporter::stationLine(const StationInfo &info)

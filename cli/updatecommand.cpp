@@ -55,6 +55,7 @@ void UpdateCommand::start()
     }
 
     run = new UpdateRun(this);
+    run->setSearchName(QStringLiteral("vmfwupd-cli find"));
     run->setImage(image);
     run->setPreReboot(arguments.preReboot);
     connect(run->discovery(), &Discovery::discoverReady, this, &UpdateCommand::listed);

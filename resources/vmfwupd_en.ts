@@ -457,6 +457,18 @@ A firewall on this computer must let the answers of the base station in (UDP por
         <source>Then press &quot;%1&quot; again.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Enter the address…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The address is in your router&apos;s list of devices, for example 192.168.1.20</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>That is not an address of the form 192.168.1.20</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
@@ -502,18 +514,6 @@ A firewall on this computer must let the answers of the base station in (UDP por
     </message>
     <message>
         <source>Unexpected value after &apos;%1&apos;.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Enter the address…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The address is in your router&apos;s list of devices, for example 192.168.1.20</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>That is not an address of the form 192.168.1.20</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -592,6 +592,10 @@ A firewall on this computer must let the answers of the base station in (UDP por
     </message>
     <message>
         <source>Details of the update:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>If you know the address of the base station (your router lists it), &quot;%1&quot; updates it without a search.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -502,6 +502,18 @@ Een firewall op deze computer moet de antwoorden van het basisstation doorlaten 
         <source>Then press &quot;%1&quot; again.</source>
         <translation>Druk daarna opnieuw op &quot;%1&quot;.</translation>
     </message>
+    <message>
+        <source>Enter the address…</source>
+        <translation>Adres invoeren…</translation>
+    </message>
+    <message>
+        <source>The address is in your router&apos;s list of devices, for example 192.168.1.20</source>
+        <translation>Het adres staat in de lijst met apparaten van uw router, bijvoorbeeld 192.168.1.20</translation>
+    </message>
+    <message>
+        <source>That is not an address of the form 192.168.1.20</source>
+        <translation>Dat is geen adres van de vorm 192.168.1.20</translation>
+    </message>
 </context>
 <context>
     <name>QCommandLineParser</name>
@@ -548,18 +560,6 @@ Een firewall op deze computer moet de antwoorden van het basisstation doorlaten 
     <message>
         <source>Unexpected value after &apos;%1&apos;.</source>
         <translation>Onverwachte waarde na &apos;%1&apos;.</translation>
-    </message>
-    <message>
-        <source>Enter the address…</source>
-        <translation>Adres invoeren…</translation>
-    </message>
-    <message>
-        <source>The address is in your router&apos;s list of devices, for example 192.168.1.20</source>
-        <translation>Het adres staat in de lijst met apparaten van uw router, bijvoorbeeld 192.168.1.20</translation>
-    </message>
-    <message>
-        <source>That is not an address of the form 192.168.1.20</source>
-        <translation>Dat is geen adres van de vorm 192.168.1.20</translation>
     </message>
 </context>
 <context>
@@ -638,6 +638,10 @@ Een firewall op deze computer moet de antwoorden van het basisstation doorlaten 
     <message>
         <source>Details of the update:</source>
         <translation>Verloop van de update:</translation>
+    </message>
+    <message>
+        <source>If you know the address of the base station (your router lists it), &quot;%1&quot; updates it without a search.</source>
+        <translation>Kent u het adres van het basisstation (uw router vermeldt het), dan werkt &quot;%1&quot; het bij zonder te zoeken.</translation>
     </message>
 </context>
 <context>

@@ -25,7 +25,7 @@ void UpdateRun::checkUpgradeLimits()
                     "again with \"%1\". If it does not show up, check that its network cable to the router is "
                     "plugged in and search once more; if it still does not show up, contact the helpdesk (see "
                     "Info).")
-                    .arg(QCoreApplication::translate("MainWindow", "Find my Velmora")),
+                    .arg(searchName()),
                 QStringLiteral("no answer to any request for %1 ticks in a row during the upgrade")
                     .arg(RunLimits::silentUpgradeTicks));
         break;

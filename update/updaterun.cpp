@@ -79,6 +79,16 @@ void UpdateRun::setPreReboot(bool reboot)
     preReboot = reboot;
 }
 
+void UpdateRun::setSearchName(const QString &name)
+{
+    searchAction = name;
+}
+
+QString UpdateRun::searchName() const
+{
+    return searchAction.isEmpty() ? QCoreApplication::translate("MainWindow", "Find my Velmora") : searchAction;
+}
+
 bool UpdateRun::isUpToDate(const QString &version)
 {
     return version.contains(QLatin1String(deliveredVersion));
@@ -191,7 +201,7 @@ void UpdateRun::timerCheck()
                             "Nothing was uploaded, so its firmware is unchanged. Check that the base station has "
                             "power and that its network cable to the router is plugged in, then search for it again "
                             "with \"%1\".")
-                            .arg(QCoreApplication::translate("MainWindow", "Find my Velmora")),
+                            .arg(searchName()),
                         QStringLiteral("no answer to a version request within %1 ticks of the reboot request")
                             .arg(RunLimits::comebackTicks));
             }
@@ -244,7 +254,7 @@ void UpdateRun::timerCheck()
                         "MainWindow",
                         "Check that the base station has power and that its network cable to the router is plugged "
                         "in, then search for it again with \"%1\".")
-                        .arg(QCoreApplication::translate("MainWindow", "Find my Velmora")),
+                        .arg(searchName()),
                     QStringLiteral("no answer to a version request within %1 ticks of the finish report")
                         .arg(RunLimits::restartComebackTicks));
         } else if (!baseAvailable) {

@@ -58,6 +58,9 @@ public:
     void setImage(const QString &path);
     QString image() const { return file; }
     void setPreReboot(bool reboot);
+    // How the owner searches for the station again, named in the advice at a run's end: by default the window's
+    // "Find my Velmora", in the language shown.
+    void setSearchName(const QString &name);
 
     // Whether a version text is the one the delivered image brings.
     static bool isUpToDate(const QString &version);
@@ -133,6 +136,7 @@ private:
     // Ends a run that the station did not end: what happened and what to do.
     void failRun(const QString &what, const QString &advice, const QString &reason);
     bool askedBeforeReboot() const;
+    QString searchName() const;
 
     Discovery *search;
     IpBaseCtrl *baseCtrl;
@@ -142,6 +146,7 @@ private:
     QString addr;
     QString file;
     bool preReboot = true;
+    QString searchAction;
     QString firmwareVersion;
     int updateState = Idle;
     bool uploadDone = false;

@@ -153,10 +153,14 @@ void tst_Cli::find_data()
                              "home network (not a guest network, and no VPN in between).\n\nA firewall on this "
                              "computer must let the answers of the base station in (UDP port 23456). To allow them, "
                              "run one of these two commands:"
-                                 + commands + "Then run this command again.\n";
+                                 + commands + "Then run this command again. If you know the address of the base "
+                                              "station (your router lists it), \"vmfwupd-cli update --station "
+                                              "ADDRESS\" updates it without a search.\n";
     QTest::newRow("none, Dutch") << QStringList() << QStringList{} << "nl" << 3
                                  << "(UDP-poort 23456). Dat staat u toe met een van deze twee opdrachten:" + commands
-                                        + "Geef daarna deze opdracht opnieuw.\n";
+                                        + "Geef daarna deze opdracht opnieuw. Kent u het adres van het basisstation "
+                                          "(uw router vermeldt het), dan werkt \"vmfwupd-cli update --station "
+                                          "ADDRESS\" het bij zonder te zoeken.\n";
 }
 
 void tst_Cli::find()
