@@ -1,13 +1,13 @@
 // vmfwupd-cli: the update of a Velmora base station without a window, for helpdesks, installers and scripts.
 
 #include "arguments.h"
+#include "desktoplanguage.h"
 #include "findcommand.h"
 #include "reporter.h"
 #include "signalpipe.h"
 #include "updatecommand.h"
 
 #include <QCoreApplication>
-#include <QLocale>
 #include <QLoggingCategory>
 #include <QTranslator>
 
@@ -29,8 +29,7 @@ int main(int argc, char *argv[])
     // The run writes a debug line per tick and reply, for developers: QT_LOGGING_RULES=default.debug=true shows them.
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     QTranslator translator;
-    const QString language = QLocale::system().language() == QLocale::Dutch ? QStringLiteral("nl") : QStringLiteral("en");
-    if (translator.load(QStringLiteral("vmfwupd_") + language, QStringLiteral(":/")))
+    if (translator.load(QStringLiteral("vmfwupd_") + desktopLanguage(), QStringLiteral(":/")))
         QCoreApplication::installTranslator(&translator);
 
     Arguments arguments;
