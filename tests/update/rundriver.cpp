@@ -10,33 +10,34 @@ RunDriver::RunDriver()
     attach(&updateRun);
     // A front end starts with a catalog: the English one words some of the station's texts its own way.
     switchLanguage(QStringLiteral("en"));
-    QObject::connect(&updateRun, &UpdateRun::statusText, [this](const QString &text) { shown.statusBar = text; });
-    QObject::connect(&updateRun, &UpdateRun::progress, [this](int value, int step, const QString &label) {
+    UpdateRun *run = &updateRun;
+    QObject::connect(run, &UpdateRun::statusText, run, [this](const QString &text) { shown.statusBar = text; });
+    QObject::connect(run, &UpdateRun::progress, run, [this](int value, int step, const QString &label) {
         shown.bar = value;
         shown.total = value + 100 * step;
         shown.step = QStringLiteral("%1 (%2/7)").arg(label).arg(step + 1);
     });
-    QObject::connect(&updateRun, &UpdateRun::stationVersion, [this](const QString &version) { shown.version = version; });
-    QObject::connect(&updateRun, &UpdateRun::versionDecided, [this](bool upToDate) {
+    QObject::connect(run, &UpdateRun::stationVersion, run, [this](const QString &version) { shown.version = version; });
+    QObject::connect(run, &UpdateRun::versionDecided, run, [this](bool upToDate) {
         if (upToDate)
             shown.warning = QCoreApplication::translate("MainWindow", "This Velmora is up to date");
         else
             shown.offered = true;
     });
-    QObject::connect(&updateRun, &UpdateRun::controlsEnabled, [this](bool enabled) {
+    QObject::connect(run, &UpdateRun::controlsEnabled, run, [this](bool enabled) {
         shown.controls = enabled;
         shown.warning = enabled ? QString()
                                 : QCoreApplication::translate("MainWindow",
                                                               "Upgrade in Progress. Do not power off the base station!");
     });
-    QObject::connect(&updateRun, &UpdateRun::confirmationWithdrawn, [this] { shown.offered = false; });
-    QObject::connect(&updateRun, &UpdateRun::failed, [this](const QString &message, const QString &advice,
-                                                            const QString &details) {
-        if (advice.isEmpty())
-            return;
-        shown.box = message + QStringLiteral("\n\n") + advice;
-        shown.details = details;
-    });
+    QObject::connect(run, &UpdateRun::confirmationWithdrawn, run, [this] { shown.offered = false; });
+    QObject::connect(run, &UpdateRun::failed, run,
+                     [this](const QString &message, const QString &advice, const QString &details) {
+                         if (advice.isEmpty())
+                             return;
+                         shown.box = message + QStringLiteral("\n\n") + advice;
+                         shown.details = details;
+                     });
 }
 
 void RunDriver::offerStation(const QString &address, const QString &mac)

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
@@ -155,6 +156,12 @@ void Autopilot::takeStepText(const QString &text)
     if (stage != Stage::Updating)
         return;
     const int step = stepOf(text);
+    if (step == 7 && searchWhileRestarting && !searchPressed) {
+        searchPressed = true;
+        sayControls(QStringLiteral("while the station restarts"));
+        say(QStringLiteral("autopilot: pressing \"Find my Velmora\""));
+        widget<QPushButton>("pushButtonDevSearch")->click();
+    }
     if (step == 2 && !uploadShot) {
         uploadShot = true;
         shoot(QStringLiteral("3-uploading"));
@@ -175,6 +182,8 @@ void Autopilot::takeMessage(const QString &text)
         shoot(QStringLiteral("error"), [this, text] { fail(QStringLiteral("the window reports: %1").arg(text)); });
     } else if (text == successText() && stage == Stage::Updating) {
         stage = Stage::Restarted;
+        if (searchPressed)
+            sayControls(QStringLiteral("with the success"));
         say(QStringLiteral("autopilot: waiting for the restarted station to report its new version"));
     }
 }
@@ -182,7 +191,7 @@ void Autopilot::takeMessage(const QString &text)
 void Autopilot::closeMessageBox()
 {
     QPointer<QMessageBox> box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    if (!box || boxSeen)
+    if (!box || boxSeen || enterAddress(box))
         return;
     // A box ends the autopilot's run: what it says, and what it keeps behind "Show Details...", is printed and
     // shown in a screenshot before it is closed.
@@ -199,6 +208,34 @@ void Autopilot::closeMessageBox()
         if (!expected)
             fail(QStringLiteral("the window showed a message box: %1").arg(text));
     });
+}
+
+bool Autopilot::enterAddress(QMessageBox *box)
+{
+    if (stage != Stage::Searching || typedAddress.isEmpty())
+        return false;
+    const QList<QAbstractButton *> buttons = box->buttons();
+    const auto enter = std::find_if(buttons.cbegin(), buttons.cend(), [](const QAbstractButton *button) {
+        return button->text() == QCoreApplication::translate("MainWindow", "Enter the address…");
+    });
+    if (enter == buttons.cend())
+        return false;
+    say(QStringLiteral("message box: %1").arg(box->text()));
+    say(QStringLiteral("autopilot: pressing \"%1\" and typing %2").arg((*enter)->text(), typedAddress));
+    (*enter)->click();
+    if (auto *line = widget<QComboBox>("comboBoxIp")->lineEdit())
+        line->insert(typedAddress);
+    shoot(QStringLiteral("0-address-typed"));
+    return true;
+}
+
+void Autopilot::sayControls(const QString &when)
+{
+    const auto state = [this](const char *name) {
+        return widget<QWidget>(name)->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled");
+    };
+    say(QStringLiteral("autopilot: %1: \"Find my Velmora\" %2, address box %3, \"Update Firmware\" %4")
+            .arg(when, state("pushButtonDevSearch"), state("comboBoxIp"), state("pushButtonUpdate")));
 }
 
 void Autopilot::shoot(const QString &name, const std::function<void()> &then)

@@ -57,7 +57,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption dutchOption(QStringLiteral("dutch"), QStringLiteral("Press NL first: the window in Dutch."));
     const QCommandLineOption noRebootOption(QStringLiteral("no-pre-reboot"),
                                            QStringLiteral("Open debug mode and tick \"No Pre-Reboot\" first."));
-    parser.addOptions({outOption, limitOption, verboseOption, dutchOption, noRebootOption});
+    const QCommandLineOption addressOption(
+        QStringLiteral("type-address"),
+        QStringLiteral("When the search finds nothing, press \"Enter the address...\" in its message and type this."),
+        QStringLiteral("ADDRESS"));
+    const QCommandLineOption searchOption(QStringLiteral("search-while-restarting"),
+                                          QStringLiteral("Press \"Find my Velmora\" while the updated station restarts."));
+    parser.addOptions({outOption, limitOption, verboseOption, dutchOption, noRebootOption, addressOption, searchOption});
     parser.process(app);
 
     bool limitOk = false;
@@ -88,6 +94,10 @@ int main(int argc, char *argv[])
     }
 
     auto *autopilot = new Autopilot(&window, outDir, timeLimit);
+    if (parser.isSet(addressOption))
+        autopilot->typeAddressWhenNothingFound(parser.value(addressOption));
+    if (parser.isSet(searchOption))
+        autopilot->pressSearchWhileRestarting();
     QObject::connect(autopilot, &Autopilot::finished, &app, &QCoreApplication::exit);
     autopilot->start();
     return app.exec();
