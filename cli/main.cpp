@@ -55,16 +55,18 @@ int main(int argc, char *argv[])
     SignalPipe interruptions;
     // Queued: an end that comes before the event loop runs must still end it.
     const auto exit = [](int code) { QCoreApplication::exit(code); };
+    // The commands are gone before the application object: their network access, with requests still under way,
+    // is torn down while Qt's own objects are all still there.
     if (arguments.command == Arguments::Command::Find) {
-        auto *find = new FindCommand(&reporter, &app);
-        QObject::connect(find, &FindCommand::finished, &app, exit, Qt::QueuedConnection);
+        FindCommand find(&reporter);
+        QObject::connect(&find, &FindCommand::finished, &app, exit, Qt::QueuedConnection);
         QObject::connect(&interruptions, &SignalPipe::received, &app, [] { QCoreApplication::exit(interruptedExitCode); });
-        find->start();
-    } else {
-        auto *update = new UpdateCommand(arguments, &reporter, &app);
-        QObject::connect(update, &UpdateCommand::finished, &app, exit, Qt::QueuedConnection);
-        QObject::connect(&interruptions, &SignalPipe::received, update, &UpdateCommand::interrupt);
-        update->start();
+        find.start();
+        return QCoreApplication::exec();
     }
+    UpdateCommand update(arguments, &reporter);
+    QObject::connect(&update, &UpdateCommand::finished, &app, exit, Qt::QueuedConnection);
+    QObject::connect(&interruptions, &SignalPipe::received, &update, &UpdateCommand::interrupt);
+    update.start();
     return QCoreApplication::exec();
 }
