@@ -40,11 +40,8 @@ QString outcomeName(Ending::Outcome outcome)
 QVector<StationInfo> StationInfo::listed(const QVector<QString> &units)
 {
     QVector<StationInfo> stations;
-    for (const QString &unit : units) {
-        const QString address = unitTextAddress(unit);
-        if (isDottedIpv4(address))
-            stations.append({address, unitTextMac(unit), QString(), NotAsked});
-    }
+    for (const ListedStation &station : listedStations(units))
+        stations.append({station.address, station.mac, QString(), NotAsked});
     return stations;
 }
 
@@ -101,11 +98,6 @@ QString Reporter::stageLine(UpdateRun::UpdateState state, bool preReboot)
         break;
     }
     return QString();
-}
-
-QString Reporter::stepLine(int step, const QString &label)
-{
-    return label + QStringLiteral(" (%1/%2)").arg(step + 1).arg(UpdateRun::stepCount);
 }
 
 QString Reporter::countdownLine(int value)
@@ -166,7 +158,7 @@ void Reporter::progress(UpdateRun::UpdateState state, int value, int step, const
     } else if (state == UpdateRun::Uploading && step == 1) {
         gauge(tr("Uploading %1 %").arg(value), value);
     } else {
-        const QString text = stepLine(step, label);
+        const QString text = UpdateRun::stepText(label, step);
         if (text != lastStep)
             line(text);
         lastStep = text;

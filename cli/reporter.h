@@ -64,7 +64,6 @@ public:
     // The wording of the lines, as the text output gives them.
     static QString stationLine(const StationInfo &info);
     static QString stageLine(UpdateRun::UpdateState state, bool preReboot);
-    static QString stepLine(int step, const QString &label);
     static QString countdownLine(int value);
 
 private:

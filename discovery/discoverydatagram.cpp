@@ -35,6 +35,17 @@ QString unitTextAddress(const QString &unit)
     return rest.left(rest.indexOf(QLatin1Char('/')));
 }
 
+QVector<ListedStation> listedStations(const QVector<QString> &units)
+{
+    QVector<ListedStation> stations;
+    for (const QString &unit : units) {
+        const QString address = unitTextAddress(unit);
+        if (isDottedIpv4(address))
+            stations.append({address, unitTextMac(unit)});
+    }
+    return stations;
+}
+
 bool isDottedIpv4(const QString &address)
 {
     // Qt also reads short and padded forms ("10.1", " 10.0.0.1"): only the form it prints itself is taken.

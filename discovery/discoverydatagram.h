@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVector>
 
 #include <optional>
 
@@ -29,3 +30,10 @@ QString unitTextAddress(const QString &unit);
 // Four decimal numbers 0-255 separated by dots and nothing else: no host name, port or user information, which
 // would send the update elsewhere, and no leading zero, which URL parsing reads as octal ("010" is 8).
 bool isDottedIpv4(const QString &address);
+
+// A station that a search's answers list: one at a dotted IPv4 address, with the MAC its answer gave.
+struct ListedStation {
+    QString address;
+    QString mac;
+};
+QVector<ListedStation> listedStations(const QVector<QString> &units);

@@ -282,7 +282,7 @@ void MainWindow::progressUpd(int p, int q, QString label)
 {
     ui->progressBar->setValue(p);
     ui->progressBarTotal->setValue(p + 100 * q);
-    ui->labelStatus->setText(label + QStringLiteral(" (%1/%2)").arg(q + 1).arg(UpdateRun::stepCount));
+    ui->labelStatus->setText(UpdateRun::stepText(label, q));
 }
 
 void MainWindow::stationVersion(QString version)

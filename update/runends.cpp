@@ -59,11 +59,8 @@ void UpdateRun::discoverReady(QVector<QString> units)
         return;
     }
     listedMacs.clear();
-    for (const QString &unit : units) {
-        const QString address = unitTextAddress(unit);
-        if (isDottedIpv4(address))
-            listedMacs.insert(address, unitTextMac(unit));
-    }
+    for (const ListedStation &station : listedStations(units))
+        listedMacs.insert(station.address, station.mac);
 }
 
 void UpdateRun::nothingFound()

@@ -107,6 +107,11 @@ QString UpdateRun::nothingFoundText()
                       QStringLiteral("sudo ufw allow vmfwupd"));
 }
 
+QString UpdateRun::stepText(const QString &label, int step)
+{
+    return label + QStringLiteral(" (%1/%2)").arg(step + 1).arg(stepCount);
+}
+
 UpdateRun::Request UpdateRun::requestUpdate()
 {
     if (!baseAvailable)

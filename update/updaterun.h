@@ -64,6 +64,8 @@ public:
 
     // Whether a version text is the one the delivered image brings.
     static bool isUpToDate(const QString &version);
+    // A step as the front ends show it: its label and "(step + 1/7)".
+    static QString stepText(const QString &label, int step);
     // What a front end tells the owner when no station answered a search: that none did, and what to check (power,
     // cable, network, the firewall with its two commands), in the language shown. The front end adds how to
     // search again.

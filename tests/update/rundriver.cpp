@@ -15,7 +15,7 @@ RunDriver::RunDriver()
     QObject::connect(run, &UpdateRun::progress, run, [this](int value, int step, const QString &label) {
         shown.bar = value;
         shown.total = value + 100 * step;
-        shown.step = QStringLiteral("%1 (%2/7)").arg(label).arg(step + 1);
+        shown.step = UpdateRun::stepText(label, step);
     });
     QObject::connect(run, &UpdateRun::stationVersion, run, [this](const QString &version) { shown.version = version; });
     QObject::connect(run, &UpdateRun::versionDecided, run, [this](bool upToDate) {
