@@ -67,7 +67,7 @@ QString WindowDriver::addressText() const
 bool WindowDriver::controlsEnabled() const
 {
     for (const char *name : {"pushButtonBrowse", "pushButtonDevSearch", "pushButtonDefaultCfg", "pushButtonUpdate",
-                             "lineEditFirmware", "comboBoxIp"}) {
+                             "lineEditFirmware", "comboBoxIp", "checkBoxNoReboot", "checkBoxModClose"}) {
         if (!find<QWidget>(name)->isEnabled())
             return false;
     }
